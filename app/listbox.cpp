@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "listbox.h"
+
+#include "runtimeerror.h"
+
+namespace varnelo {
+
+ListBox::ListBox(QWidget *parent)
+    : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSortingEnabled(false);
+    setUniformItemSizes(true); // saves measuring every item on each change of the current row
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(this, &QListWidget::itemSelectionChanged, this, &ListBox::onSelectionChanged);
+}
+
+void ListBox::setListIndex(int index)
+{
+    if (index < -1 || index >= count())
+        throw RuntimeError(RuntimeError::InvalidPropertyValue);
+    if (index == -1) {
+        selectionModel()->clear();
+        return;
+    }
+    setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+    scrollToItem(item(index));
+}
+
+void ListBox::onSelectionChanged()
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    const int index = selected.isEmpty() ? -1 : selected.constFirst().row();
+    if (index == m_listIndex)
+        return;
+    m_listIndex = index;
+    Q_EMIT Click();
+}
+
+void ListBox::focusInEvent(QFocusEvent *event)
+{
+    // Qt's item views make the first row current when they gain the focus without one; here the
+    // list stays without a current row until something is selected.
+    const bool hadCurrent = currentIndex().isValid();
+    QListWidget::focusInEvent(event);
+    if (!hadCurrent && m_listIndex == -1 && currentIndex().isValid())
+        selectionModel()->clearCurrentIndex();
+}
+
+QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex &index,
+                                                              const QEvent *event) const
+{
+    // Ctrl+click and Ctrl+Space would deselect the selected row; a pick always selects exactly one.
+    const auto command = QListWidget::selectionCommand(index, event);
+    if (!index.isValid() || command == QItemSelectionModel::NoUpdate)
+        return QItemSelectionModel::NoUpdate;
+    return QItemSelectionModel::ClearAndSelect;
+}
+
+} // namespace varnelo

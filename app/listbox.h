@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QListWidget>
+
+namespace varnelo {
+
+// A single-selection list box addressed by ListIndex, the selected row or -1 for none. Click is
+// raised whenever ListIndex changes: when the user selects an item by mouse or keyboard, and at once,
+// inside the call, when code assigns a different ListIndex. Once an item is selected the user cannot
+// return the list to no selection, and gaining the focus neither selects nor marks a row.
+class ListBox : public QListWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ListBox(QWidget *parent = nullptr);
+
+    int ListIndex() const { return m_listIndex; }
+
+    // Selects row `index` and scrolls it into view, or clears the selection for -1. Any other
+    // number is an invalid property value.
+    void setListIndex(int index);
+
+Q_SIGNALS:
+    void Click();
+
+protected:
+    void focusInEvent(QFocusEvent *event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
+
+private:
+    void onSelectionChanged();
+
+    int m_listIndex = -1;
+};
+
+} // namespace varnelo

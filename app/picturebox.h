@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QColor>
+#include <QFrame>
+
+#include <vector>
+
+namespace varnelo {
+
+// A picture box: a sunken frame around a drawing area addressed in twips, origin at the area's
+// top-left corner, y downwards. What is drawn is kept as a list of shapes and painted again on every
+// paint event, so the bar survives being covered and uncovered.
+class PictureBox : public QFrame
+{
+    Q_OBJECT
+
+public:
+    enum class BoxStyle { Outline, Filled };
+
+    struct Box {
+        float x1, y1, x2, y2; // corners in twips, in any order
+        QColor color;
+        BoxStyle style;
+    };
+
+    explicit PictureBox(const QColor &backColor, QWidget *parent = nullptr);
+
+    // Outer size in twips, frame included, as the form measures it.
+    float Width() const;
+    float Height() const;
+
+    // Clears the drawing area to the background colour.
+    void Cls();
+
+    // The box form of Line: an axis-parallel rectangle between two corners, both edges included,
+    // clipped to the drawing area.
+    void Line(float x1, float y1, float x2, float y2, const QColor &color, BoxStyle style);
+
+    const std::vector<Box> &boxes() const { return m_boxes; }
+    QColor backColor() const { return m_backColor; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    QColor m_backColor;
+    std::vector<Box> m_boxes;
+};
+
+} // namespace varnelo
