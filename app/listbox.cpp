@@ -3,6 +3,8 @@
 
 #include "runtimeerror.h"
 
+#include <QKeyEvent>
+
 namespace varnelo {
 
 ListBox::ListBox(QWidget *parent)
@@ -46,6 +48,48 @@ void ListBox::focusInEvent(QFocusEvent *event)
     QListWidget::focusInEvent(event);
     if (!hadCurrent && m_listIndex == -1 && currentIndex().isValid())
         selectionModel()->clearCurrentIndex();
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    // Qt's item views select the row a key moves to twice: through the current index, then once
+    // more by its rectangle. When Click moves the selection in between (the display update picks
+    // another fraction), the second select would take it back, so a key pick selects once, as an
+    // assignment from code does.
+    CursorAction action;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        action = MoveUp;
+        break;
+    case Qt::Key_Down:
+        action = MoveDown;
+        break;
+    case Qt::Key_Left:
+        action = MoveLeft;
+        break;
+    case Qt::Key_Right:
+        action = MoveRight;
+        break;
+    case Qt::Key_PageUp:
+        action = MovePageUp;
+        break;
+    case Qt::Key_PageDown:
+        action = MovePageDown;
+        break;
+    case Qt::Key_Home:
+        action = MoveHome;
+        break;
+    case Qt::Key_End:
+        action = MoveEnd;
+        break;
+    default:
+        QListWidget::keyPressEvent(event);
+        return;
+    }
+    const QModelIndex next = moveCursor(action, event->modifiers());
+    if (next.isValid() && next.row() != m_listIndex)
+        setListIndex(next.row());
+    event->accept();
 }
 
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex &index,
