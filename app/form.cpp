@@ -18,6 +18,7 @@ Form::Form(int clientWidthTwips, int clientHeightTwips, const QColor &backColor,
 
 void Form::showCentred()
 {
+    winId(); // a platform that knows its frame margins knows them once the native window exists
     if (const QScreen *screen = this->screen()) {
         QRect placed = frameGeometry();
         placed.moveCenter(screen->availableGeometry().center());
