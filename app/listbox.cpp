@@ -92,6 +92,16 @@ void ListBox::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+void ListBox::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    // Qt 6.4's list view announces its current row as focused to screen readers even when the focus
+    // is elsewhere; a redraw driven from the scroll bar would pull the reader's attention away.
+    if (hasFocus())
+        QListWidget::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
+}
+
 QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex &index,
                                                               const QEvent *event) const
 {

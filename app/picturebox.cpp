@@ -3,6 +3,8 @@
 
 #include "twips.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 
 #include <algorithm>
@@ -25,12 +27,26 @@ int devicePixel(double logical, qreal ratio)
     return static_cast<int>(std::lround(logical * ratio));
 }
 
+// Screen readers would take a bare QFrame for a window frame; the bar is a picture, and its
+// accessible description carries what it shows.
+QAccessibleInterface *accessiblePictureBox(const QString &className, QObject *object)
+{
+    if (className == QLatin1String(PictureBox::staticMetaObject.className()) && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    return nullptr;
+}
+
 } // namespace
 
 PictureBox::PictureBox(const QColor &backColor, QWidget *parent)
     : QFrame(parent)
     , m_backColor(backColor)
 {
+    static const bool accessibleFactoryInstalled = [] {
+        QAccessible::installFactory(accessiblePictureBox);
+        return true;
+    }();
+    Q_UNUSED(accessibleFactoryInstalled);
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(2);
     setFocusPolicy(Qt::StrongFocus);
@@ -59,42 +75,47 @@ void PictureBox::Line(float x1, float y1, float x2, float y2, const QColor &colo
     update(contentsRect());
 }
 
+void PictureBox::describe(const QString &sentence)
+{
+    if (sentence != accessibleDescription())
+        setAccessibleDescription(sentence);
+}
+
 void PictureBox::paintEvent(QPaintEvent *event)
 {
+    // The style draws the frame in logical pixels, and at fractional ratios it reaches a device pixel
+    // into the area; the area goes over it, so that its edges stay where the geometry puts them.
+    QFrame::paintEvent(event);
+
+    // Work in device pixels so that every edge lands on a whole one and the background, the bar and
+    // the frame meet without a seam.
     const QRect area = contentsRect();
     const qreal ratio = devicePixelRatioF();
-    {
-        QPainter painter(this);
-        painter.fillRect(area, m_backColor);
-        if (!m_boxes.empty()) {
-            // Work in device pixels so that every edge lands on a whole one.
-            painter.scale(1 / ratio, 1 / ratio);
-            const QRect deviceArea(QPoint(devicePixel(area.left(), ratio), devicePixel(area.top(), ratio)),
-                                   QPoint(devicePixel(area.right() + 1, ratio) - 1,
-                                          devicePixel(area.bottom() + 1, ratio) - 1));
-            painter.setClipRect(deviceArea);
-            for (const Box &box : m_boxes) {
-                const int left = std::min(pixelOf(box.x1), pixelOf(box.x2));
-                const int right = std::max(pixelOf(box.x1), pixelOf(box.x2));
-                const int top = std::min(pixelOf(box.y1), pixelOf(box.y2));
-                const int bottom = std::max(pixelOf(box.y1), pixelOf(box.y2));
-                const QRect device(
-                    QPoint(devicePixel(area.left() + left, ratio), devicePixel(area.top() + top, ratio)),
-                    QPoint(devicePixel(area.left() + right + 1, ratio) - 1,
-                           devicePixel(area.top() + bottom + 1, ratio) - 1));
-                if (box.style == BoxStyle::Filled) {
-                    painter.fillRect(device, box.color);
-                } else {
-                    const int edge = std::max(1, devicePixel(1, ratio));
-                    painter.fillRect(device.left(), device.top(), device.width(), edge, box.color);
-                    painter.fillRect(device.left(), device.bottom() - edge + 1, device.width(), edge, box.color);
-                    painter.fillRect(device.left(), device.top(), edge, device.height(), box.color);
-                    painter.fillRect(device.right() - edge + 1, device.top(), edge, device.height(), box.color);
-                }
-            }
+    QPainter painter(this);
+    painter.scale(1 / ratio, 1 / ratio);
+    const QRect deviceArea(QPoint(devicePixel(area.left(), ratio), devicePixel(area.top(), ratio)),
+                           QPoint(devicePixel(area.right() + 1, ratio) - 1,
+                                  devicePixel(area.bottom() + 1, ratio) - 1));
+    painter.fillRect(deviceArea, m_backColor);
+    painter.setClipRect(deviceArea);
+    for (const Box &box : m_boxes) {
+        const int left = std::min(pixelOf(box.x1), pixelOf(box.x2));
+        const int right = std::max(pixelOf(box.x1), pixelOf(box.x2));
+        const int top = std::min(pixelOf(box.y1), pixelOf(box.y2));
+        const int bottom = std::max(pixelOf(box.y1), pixelOf(box.y2));
+        const QRect device(QPoint(devicePixel(area.left() + left, ratio), devicePixel(area.top() + top, ratio)),
+                           QPoint(devicePixel(area.left() + right + 1, ratio) - 1,
+                                  devicePixel(area.top() + bottom + 1, ratio) - 1));
+        if (box.style == BoxStyle::Filled) {
+            painter.fillRect(device, box.color);
+        } else {
+            const int edge = std::max(1, devicePixel(1, ratio));
+            painter.fillRect(device.left(), device.top(), device.width(), edge, box.color);
+            painter.fillRect(device.left(), device.bottom() - edge + 1, device.width(), edge, box.color);
+            painter.fillRect(device.left(), device.top(), edge, device.height(), box.color);
+            painter.fillRect(device.right() - edge + 1, device.top(), edge, device.height(), box.color);
         }
     }
-    QFrame::paintEvent(event); // the frame, over the edges of the area
 }
 
 } // namespace varnelo

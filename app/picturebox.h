@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QString>
 
 #include <vector>
 
@@ -10,7 +11,9 @@ namespace varnelo {
 
 // A picture box: a sunken frame around a drawing area addressed in twips, origin at the area's
 // top-left corner, y downwards. What is drawn is kept as a list of shapes and painted again on every
-// paint event, so the bar survives being covered and uncovered.
+// paint event, so the bar survives being covered and uncovered. Edges are placed on whole device
+// pixels at any device-pixel ratio. Screen readers see it as a picture; the form puts what it shows
+// into its accessible description.
 class PictureBox : public QFrame
 {
     Q_OBJECT
@@ -36,6 +39,10 @@ public:
     // The box form of Line: an axis-parallel rectangle between two corners, both edges included,
     // clipped to the drawing area.
     void Line(float x1, float y1, float x2, float y2, const QColor &color, BoxStyle style);
+
+    // Tells assistive technology in one sentence what the area shows. Qt announces every call, so an
+    // unchanged sentence is not passed on: a screen reader hears only what has changed.
+    void describe(const QString &sentence);
 
     const std::vector<Box> &boxes() const { return m_boxes; }
     QColor backColor() const { return m_backColor; }

@@ -71,13 +71,16 @@ Varnelo::Varnelo(QWidget *parent)
     Text1[0] = makeTextBox(u"Text1(0)"_s, design::taskStatement(), design::Text1_0, this);
     Text1[1] = makeTextBox(u"Text1(1)"_s, design::quotation(), design::Text1_1, this);
     Text1[1]->hide();
+    Text1[0]->setAccessibleName(u"Задание"_s);
 
     Picture1 = new PictureBox(design::PictureBackColor, this);
     Picture1->setObjectName(u"Picture1"_s);
+    Picture1->setAccessibleName(u"Стълб на температурата"_s);
     placeControl(Picture1, design::Picture1);
 
     VScroll1 = new ScrollBar(Qt::Vertical, this);
     VScroll1->setObjectName(u"VScroll1"_s);
+    VScroll1->setAccessibleName(u"Температура на нагряване"_s);
     VScroll1->setRange(design::ScrollMin, design::ScrollMax);
     VScroll1->setValue(design::ScrollMax);
     VScroll1->setSingleStep(1);
@@ -86,6 +89,7 @@ Varnelo::Varnelo(QWidget *parent)
 
     List1 = new ListBox(this);
     List1->setObjectName(u"List1"_s);
+    List1->setAccessibleName(u"Фракции на нефта"_s);
     for (const Fraction &fraction : Fractions)
         List1->addItem(QString::fromUtf8(fraction.text.data(), qsizetype(fraction.text.size())));
     placeControl(List1, design::List1);
@@ -142,6 +146,9 @@ void Varnelo::UpdateDisplay()
     const double t = TemperatureOf(Level, max);
     Label1[1]->setText(QString::fromUtf16(design::ReadoutPrefix) + QString::number(static_cast<qint64>(t))
                        + QString::fromUtf16(design::ReadoutSuffix));
+    // A screen reader hears the bar as the same sentence the read-out shows; the label itself keeps
+    // no accessible name of its own, so its text is read too.
+    Picture1->describe(Label1[1]->text());
 
     FractionIndex = FractionOf(t, TempLimit);
     if (List1->ListIndex() != FractionIndex)
