@@ -4,6 +4,9 @@
 include(GNUInstallDirs)
 
 install(TARGETS varnelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(UNIX AND NOT APPLE)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/varnelo)
+endif()
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME varnelo)
