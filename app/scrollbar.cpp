@@ -12,6 +12,15 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget *parent)
     connect(this, &QAbstractSlider::valueChanged, this, &ScrollBar::onValueChanged);
 }
 
+void ScrollBar::mouseReleaseEvent(QMouseEvent *event)
+{
+    QScrollBar::mouseReleaseEvent(event);
+    // Held in the trough, the repeat ends by moving the thumb under the pointer without setting the
+    // value (tracking is off); the release settles it, as the end of a drag does.
+    if (!isSliderDown() && sliderPosition() != value())
+        triggerAction(SliderMove);
+}
+
 void ScrollBar::onValueChanged(int value)
 {
     // QAbstractSlider also signals when code assigns the value a dragged thumb already shows.

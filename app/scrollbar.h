@@ -18,6 +18,9 @@ public:
 Q_SIGNALS:
     void Change();
 
+protected:
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
 private:
     void onValueChanged(int value);
 
