@@ -2,38 +2,50 @@
 #include "fractions.h"
 #include "listbox.h"
 #include "runtimeerror.h"
-#include "startup.h"
+#include "windowtest.h"
 
-#include <QApplication>
-#include <QLineEdit>
+#include <QCoreApplication>
 #include <QObject>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <memory>
-#include <optional>
 
 using varnelo::ListBox;
+using varnelo::test::Seen;
+using varnelo::test::seenIn;
 
-// ListIndex and Click of a list box filled and sized as the window's (233 x 80 px, six items, of
-// which about four show at a time), below a line edit that the Tab key leaves from.
+namespace {
+
+// The selection a list shows with `row` picked, or none for -1.
+Seen picked(int row)
+{
+    return {0, {}, row, row == -1 ? QList<int>{} : QList<int>{row}, row};
+}
+
+struct UserPick {
+    int start; // assigned to ListIndex before
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    int row; // selected afterwards
+    int clicks;
+};
+
+} // namespace
+
+// ListIndex and Click of a list box filled and sized as the window's: 233 x 80 px, six items of
+// which about four show at a time. Gaining the focus is checked on the window's own list in
+// tst_window.
 class TestListBox : public QObject
 {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QWidget> m_window;
-    QLineEdit *m_before = nullptr;
-    ListBox *m_list = nullptr;
+    std::unique_ptr<ListBox> m_list;
 
-    void verifySelected(int row)
+    bool inView(int row) const
     {
-        QCOMPARE(m_list->ListIndex(), row);
-        QCOMPARE(m_list->currentRow(), row);
-        const QList<QListWidgetItem *> selected = m_list->selectedItems();
-        QCOMPARE(selected.size(), row == -1 ? 0 : 1);
-        if (row != -1)
-            QCOMPARE(m_list->row(selected.constFirst()), row);
+        return m_list->viewport()->rect().contains(m_list->visualItemRect(m_list->item(row)));
     }
 
 private slots:
@@ -41,157 +53,96 @@ private slots:
 
     void init()
     {
-        m_window = std::make_unique<QWidget>();
-        m_window->resize(233, 240);
-        m_before = new QLineEdit(m_window.get());
-        m_before->setGeometry(0, 0, 233, 30);
-        m_list = new ListBox(m_window.get());
-        m_list->setGeometry(0, 40, 233, 80);
+        m_list = std::make_unique<ListBox>();
+        m_list->resize(233, 80);
         for (const varnelo::Fraction &fraction : varnelo::Fractions)
             m_list->addItem(QString::fromUtf8(fraction.text.data(), qsizetype(fraction.text.size())));
-        m_before->setFocus();
-        m_window->show();
-        m_window->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        QTRY_VERIFY(m_before->hasFocus());
+        m_list->show();
+        m_list->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(m_list.get()));
     }
 
-    void cleanup() { m_window.reset(); }
+    void cleanup() { m_list.reset(); }
 
-    // A pick by mouse (`key` 0: a click on `row`) or by key, with the list focused first.
+    // A pick by mouse (`key` Key_unknown: a click on `row`) or by a key on the focused list.
     void userPickRaisesClickOnlyForANewRow_data()
     {
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("clicks");
-        const int mouse = 0, none = Qt::NoModifier, ctrl = Qt::ControlModifier;
-        QTest::newRow("click, nothing selected") << -1 << mouse << none << 0 << 1;
-        QTest::newRow("click on the last item, scrolled to") << -1 << mouse << none << 5 << 1;
-        QTest::newRow("click on another item") << 2 << mouse << none << 4 << 1;
-        QTest::newRow("click on the selected item") << 3 << mouse << none << 3 << 0;
-        QTest::newRow("Ctrl+click on the selected item") << 3 << mouse << ctrl << 3 << 0;
-        QTest::newRow("Ctrl+Space on the selected item") << 3 << int(Qt::Key_Space) << ctrl << 3 << 0;
-        QTest::newRow("Down") << 2 << int(Qt::Key_Down) << none << 3 << 1;
-        QTest::newRow("Up") << 2 << int(Qt::Key_Up) << none << 1 << 1;
-        QTest::newRow("Home") << 2 << int(Qt::Key_Home) << none << 0 << 1;
-        QTest::newRow("End") << 2 << int(Qt::Key_End) << none << 5 << 1;
-        QTest::newRow("Up on the first item") << 0 << int(Qt::Key_Up) << none << 0 << 0;
-        QTest::newRow("Down on the last item") << 5 << int(Qt::Key_Down) << none << 5 << 0;
-        QTest::newRow("Down, nothing selected") << -1 << int(Qt::Key_Down) << none << 0 << 1;
+        QTest::addColumn<UserPick>("pick");
+        const auto mouse = Qt::Key_unknown;
+        QTest::newRow("click, nothing selected") << UserPick{-1, mouse, {}, 0, 1};
+        QTest::newRow("click on another item") << UserPick{2, mouse, {}, 4, 1};
+        QTest::newRow("click on the selected item") << UserPick{3, mouse, {}, 3, 0};
+        QTest::newRow("Ctrl+click on the selected item") << UserPick{3, mouse, Qt::ControlModifier, 3, 0};
+        QTest::newRow("Ctrl+Space on the selected item") << UserPick{3, Qt::Key_Space, Qt::ControlModifier, 3, 0};
+        QTest::newRow("Down") << UserPick{2, Qt::Key_Down, {}, 3, 1};
+        QTest::newRow("Down, nothing selected") << UserPick{-1, Qt::Key_Down, {}, 0, 1};
+        QTest::newRow("Up on the first item") << UserPick{0, Qt::Key_Up, {}, 0, 0};
+        QTest::newRow("End, out of view") << UserPick{2, Qt::Key_End, {}, 5, 1};
     }
 
     void userPickRaisesClickOnlyForANewRow()
     {
-        QFETCH(int, start);
-        QFETCH(int, key);
-        QFETCH(int, modifiers);
-        QFETCH(int, row);
-        QFETCH(int, clicks);
-        m_list->setListIndex(start);
+        QFETCH(UserPick, pick);
+        m_list->setListIndex(pick.start);
         m_list->setFocus(Qt::TabFocusReason);
-        QTRY_VERIFY(m_list->hasFocus());
-        QSignalSpy spy(m_list, &ListBox::Click);
-        if (key == 0) {
-            m_list->scrollToItem(m_list->item(row));
-            QTest::mouseClick(m_list->viewport(), Qt::LeftButton, Qt::KeyboardModifiers(modifiers),
-                              m_list->visualItemRect(m_list->item(row)).center());
+        QSignalSpy spy(m_list.get(), &ListBox::Click);
+        if (pick.key == Qt::Key_unknown) {
+            m_list->scrollToItem(m_list->item(pick.row)); // as a person scrolls the list to find it
+            QTest::mouseClick(m_list->viewport(), Qt::LeftButton, pick.modifiers,
+                              m_list->visualItemRect(m_list->item(pick.row)).center());
         } else {
-            QTest::keyClick(m_list, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+            QTest::keyClick(m_list.get(), pick.key, pick.modifiers);
         }
-        verifySelected(row);
-        QCOMPARE(spy.count(), clicks);
+        QCOMPARE(seenIn(m_list.get()), picked(pick.row));
+        QCOMPARE(spy.count(), pick.clicks);
+        QVERIFY(inView(pick.row));
     }
 
-    void assignmentRaisesClickInsideTheCallOnlyForANewRow_data()
+    // The list is scrolled to the top before each assignment, as a person may leave it. A number
+    // outside the items is an invalid property value and leaves the selection as it was.
+    void assignmentRaisesClickInsideTheCallAndScrollsToTheRow_data()
     {
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("assigned");
-        QTest::addColumn<bool>("raised");
-        QTest::newRow("none to 2") << -1 << 2 << true;
-        QTest::newRow("2 to 4") << 2 << 4 << true;
-        QTest::newRow("0 to 5, out of view") << 0 << 5 << true;
-        QTest::newRow("4 to none") << 4 << -1 << true;
-        QTest::newRow("the same 2") << 2 << 2 << false;
-        QTest::newRow("none again") << -1 << -1 << false;
+        QTest::addColumn<QList<int>>("clicks"); // ListIndex at each Click
+        QTest::addColumn<int>("error");
+        QTest::newRow("none to 2") << -1 << 2 << QList<int>{2} << 0;
+        QTest::newRow("0 to 5, out of view") << 0 << 5 << QList<int>{5} << 0;
+        QTest::newRow("4 to none") << 4 << -1 << QList<int>{-1} << 0;
+        QTest::newRow("the same 2") << 2 << 2 << QList<int>{} << 0;
+        QTest::newRow("the same 5, out of view") << 5 << 5 << QList<int>{} << 0;
+        QTest::newRow("-2") << 3 << -2 << QList<int>{} << 380;
+        QTest::newRow("6, one past the last") << 3 << 6 << QList<int>{} << 380;
     }
 
-    void assignmentRaisesClickInsideTheCallOnlyForANewRow()
+    void assignmentRaisesClickInsideTheCallAndScrollsToTheRow()
     {
         QFETCH(int, start);
         QFETCH(int, assigned);
-        QFETCH(bool, raised);
+        QFETCH(QList<int>, clicks);
+        QFETCH(int, error);
         m_list->setListIndex(start);
+        m_list->scrollToTop();
 
-        bool returned = false;
-        QList<int> seenIndexes;
-        QList<bool> seenInsideTheCall;
+        bool inside = true;
+        QList<int> seen; // ListIndex at each Click, or -2 for one after the call had returned
         QObject context;
-        connect(m_list, &ListBox::Click, &context, [&] {
-            seenIndexes << m_list->ListIndex();
-            seenInsideTheCall << !returned;
-        });
-        m_list->setListIndex(assigned);
-        returned = true;
-        QCoreApplication::processEvents();
-
-        QCOMPARE(seenIndexes, raised ? QList<int>{assigned} : QList<int>{});
-        QVERIFY(!seenInsideTheCall.contains(false));
-        verifySelected(assigned);
-        if (assigned != -1)
-            QVERIFY(m_list->viewport()->rect().contains(m_list->visualItemRect(m_list->item(assigned))));
-    }
-
-    void assignmentOutsideTheItemsIsAnInvalidPropertyValue_data()
-    {
-        QTest::addColumn<int>("assigned");
-        QTest::newRow("-2") << -2;
-        QTest::newRow("6, one past the last") << 6;
-        QTest::newRow("32767") << 32767;
-    }
-
-    void assignmentOutsideTheItemsIsAnInvalidPropertyValue()
-    {
-        QFETCH(int, assigned);
-        m_list->setListIndex(3);
-        QSignalSpy spy(m_list, &ListBox::Click);
-        std::optional<int> number;
+        connect(m_list.get(), &ListBox::Click, &context, [&] { seen << (inside ? m_list->ListIndex() : -2); });
+        int raised = 0;
         try {
             m_list->setListIndex(assigned);
-        } catch (const varnelo::RuntimeError &error) {
-            number = error.number();
+        } catch (const varnelo::RuntimeError &e) {
+            raised = e.number();
         }
-        QCOMPARE(number, std::optional<int>(380));
-        verifySelected(3);
-        QCOMPARE(spy.count(), 0);
-    }
+        inside = false;
+        QCoreApplication::processEvents();
 
-    // The window's list is full of items; here it is made tall enough to have room below them.
-    void gainingFocusMarksNoRow_data()
-    {
-        QTest::addColumn<bool>("byMouse");
-        QTest::newRow("click below the last item") << true;
-        QTest::newRow("Tab from the line edit") << false;
-    }
-
-    void gainingFocusMarksNoRow()
-    {
-        QFETCH(bool, byMouse);
-        m_list->resize(233, 200);
-        QVERIFY(m_before->hasFocus());
-        QSignalSpy spy(m_list, &ListBox::Click);
-        if (byMouse) {
-            const QPoint below(20, m_list->viewport()->height() - 5);
-            QVERIFY(!m_list->indexAt(below).isValid());
-            QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, below);
-        } else {
-            QTest::keyClick(m_before, Qt::Key_Tab);
-        }
-        QTRY_VERIFY(m_list->hasFocus());
-        verifySelected(-1);
-        QVERIFY(!m_list->currentIndex().isValid());
-        QCOMPARE(spy.count(), 0);
+        QCOMPARE(raised, error);
+        QCOMPARE(seen, clicks);
+        const int row = error ? start : assigned;
+        QCOMPARE(seenIn(m_list.get()), picked(row));
+        if (row != -1 && !error)
+            QVERIFY(inView(row));
     }
 };
 

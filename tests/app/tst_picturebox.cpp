@@ -1,52 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picturebox.h"
-#include "startup.h"
+#include "windowtest.h"
 
 #include <QImage>
 #include <QObject>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 using varnelo::PictureBox;
+using namespace varnelo::test;
 
-namespace {
-
-const QColor Back(128, 128, 255);
-const QColor Ink(210, 30, 30);
-const QColor OtherInk(100, 130, 230);
-const QRect Area(2, 2, 61, 173); // the drawing area of a 65 x 177 px box inside its 2-px frame
-
-// The first pixel of `area` in `image` that differs from `expected` (given in drawing-area
-// coordinates), described for the failure message; empty if there is none.
-QString firstDifference(const QImage &image, const std::function<QColor(QPoint)> &expected)
-{
-    for (int y = 0; y < Area.height(); ++y) {
-        for (int x = 0; x < Area.width(); ++x) {
-            const QColor seen = image.pixelColor(Area.topLeft() + QPoint(x, y));
-            const QColor wanted = expected({x, y});
-            if (seen.rgb() != wanted.rgb())
-                return QStringLiteral("pixel (%1, %2) of the drawing area is %3, expected %4")
-                    .arg(x)
-                    .arg(y)
-                    .arg(seen.name(), wanted.name());
-        }
-    }
-    return {};
-}
-
-// The frame, everything outside the drawing area.
-QImage frameOf(QImage image)
-{
-    for (int y = Area.top(); y <= Area.bottom(); ++y)
-        for (int x = Area.left(); x <= Area.right(); ++x)
-            image.setPixelColor(x, y, Qt::black);
-    return image;
-}
-
-} // namespace
-
+// The drawing of a picture box sized as the window's: 65 x 177 px, the drawing area 61 x 173 px
+// inside a 2-px frame.
 class TestPictureBox : public QObject
 {
     Q_OBJECT
@@ -57,12 +23,17 @@ private:
 
     QImage seen() const { return m_box->grab().toImage(); }
 
+    void draw(float x1, float y1, float x2, float y2, QRgb color, bool filled = true)
+    {
+        m_box->Line(x1, y1, x2, y2, QColor(color), filled ? PictureBox::BoxStyle::Filled : PictureBox::BoxStyle::Outline);
+    }
+
 private slots:
     void initTestCase() { varnelo::configureApplication(); }
 
     void init()
     {
-        m_box = std::make_unique<PictureBox>(Back);
+        m_box = std::make_unique<PictureBox>(QColor(Background));
         m_box->resize(65, 177);
         m_box->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_box.get()));
@@ -73,79 +44,58 @@ private slots:
 
     void startsBlankInsideASunkenFrame()
     {
-        QCOMPARE(m_box->contentsRect(), Area);
+        QCOMPARE(m_box->contentsRect(), DrawingArea);
         QCOMPARE(m_box->Width(), 975.0f);
         QCOMPARE(m_box->Height(), 2655.0f);
-        const QString difference = firstDifference(m_blank, [](QPoint) { return Back; });
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        QVERIFY(m_blank.pixelColor(0, 0).rgb() != Back.rgb());
-        QVERIFY(m_blank.pixelColor(64, 176).rgb() != Back.rgb());
+        QCOMPARE(pictureFault(m_blank, [](QPoint) { return Background; }), QString());
     }
 
-    // Corners in twips; `pixels` is the same rectangle in drawing-area pixels, edges included and
+    // Corners in twips; `pixels` is the same rectangle in drawing-area pixels, both edges included,
     // before clipping.
     void boxCoversTheRectangleBetweenItsCorners_data()
     {
-        QTest::addColumn<float>("x1");
-        QTest::addColumn<float>("y1");
-        QTest::addColumn<float>("x2");
-        QTest::addColumn<float>("y2");
+        QTest::addColumn<QRectF>("corners"); // x1, y1 as the top left, x2, y2 as the bottom right
         QTest::addColumn<bool>("filled");
         QTest::addColumn<QRect>("pixels");
-        const auto from = [](int left, int top, int right, int bottom) {
-            return QRect(QPoint(left, top), QPoint(right, bottom));
-        };
-        QTest::newRow("filled") << 0.f << 0.f << 150.f << 300.f << true << from(0, 0, 10, 20);
-        QTest::newRow("filled, corners swapped")
-            << 300.f << 450.f << 60.f << 150.f << true << from(4, 10, 20, 30);
-        QTest::newRow("filled, one pixel")
-            << 150.f << 150.f << 150.f << 150.f << true << from(10, 10, 10, 10);
+        const auto corners = [](float x1, float y1, float x2, float y2) { return QRectF(QPointF(x1, y1), QPointF(x2, y2)); };
+        const auto pixels = [](int left, int top, int right, int bottom) { return QRect(QPoint(left, top), QPoint(right, bottom)); };
+        QTest::newRow("filled") << corners(0, 0, 150, 300) << true << pixels(0, 0, 10, 20);
+        QTest::newRow("filled, corners swapped") << corners(300, 450, 60, 150) << true << pixels(4, 10, 20, 30);
+        QTest::newRow("filled, one pixel") << corners(150, 150, 150, 150) << true << pixels(10, 10, 10, 10);
         QTest::newRow("filled, fractions of a pixel to the nearest")
-            << 7.f << 8.f << 22.5f << 37.f << true << from(0, 1, 2, 2);
+            << corners(7, 8, 22.5f, 37) << true << pixels(0, 1, 2, 2);
         QTest::newRow("filled, clipped on three sides")
-            << -300.f << -300.f << 3000.f << 1500.f << true << from(-20, -20, 200, 100);
-        QTest::newRow("filled, the outer size as the bar is drawn")
-            << 0.f << 2655.f << 975.f << 0.f << true << from(0, 0, 65, 177);
-        QTest::newRow("outline") << 150.f << 150.f << 600.f << 450.f << false << from(10, 10, 40, 30);
+            << corners(-300, -300, 3000, 1500) << true << pixels(-20, -20, 200, 100);
+        QTest::newRow("outline") << corners(150, 150, 600, 450) << false << pixels(10, 10, 40, 30);
         QTest::newRow("outline, two edges clipped away")
-            << -150.f << 300.f << 450.f << 3000.f << false << from(-10, 20, 30, 200);
+            << corners(-150, 300, 450, 3000) << false << pixels(-10, 20, 30, 200);
     }
 
     void boxCoversTheRectangleBetweenItsCorners()
     {
-        QFETCH(float, x1);
-        QFETCH(float, y1);
-        QFETCH(float, x2);
-        QFETCH(float, y2);
+        QFETCH(QRectF, corners);
         QFETCH(bool, filled);
         QFETCH(QRect, pixels);
-        using enum PictureBox::BoxStyle;
-        m_box->Line(x1, y1, x2, y2, Ink, filled ? Filled : Outline);
-        const QImage image = seen();
-
+        draw(corners.left(), corners.top(), corners.right(), corners.bottom(), Red, filled);
         const QRect inner = pixels.adjusted(1, 1, -1, -1);
-        const QString difference = firstDifference(image, [&](QPoint p) {
-            const bool inked = pixels.contains(p) && (filled || !inner.contains(p));
-            return inked ? Ink : Back;
-        });
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));
-        QCOMPARE(frameOf(image), frameOf(m_blank));
+        QCOMPARE(pictureFault(seen(), [&](QPoint p) {
+                     return pixels.contains(p) && (filled || !inner.contains(p)) ? Red : Background;
+                 }),
+                 QString());
     }
 
     // The display update draws the lower box first and the upper one over their shared row.
     void laterBoxCoversTheRowItShares()
     {
-        m_box->Line(0, 2655, 975, 1500, Ink, PictureBox::BoxStyle::Filled);
-        m_box->Line(0, 1500, 975, 0, OtherInk, PictureBox::BoxStyle::Filled);
-        const QString difference =
-            firstDifference(seen(), [](QPoint p) { return p.y() <= 100 ? OtherInk : Ink; });
-        QVERIFY2(difference.isEmpty(), qPrintable(difference));
+        draw(0, 2655, 975, 1500, Red);
+        draw(0, 1500, 975, 0, Blue);
+        QCOMPARE(pictureFault(seen(), [](QPoint p) { return p.y() <= 100 ? Blue : Red; }), QString());
     }
 
     void clsClearsTheAreaToItsBackground()
     {
-        m_box->Line(0, 0, 600, 600, Ink, PictureBox::BoxStyle::Filled);
-        m_box->Line(300, 300, 900, 2000, OtherInk, PictureBox::BoxStyle::Outline);
+        draw(0, 0, 600, 600, Red);
+        draw(300, 300, 900, 2000, Blue, false);
         QVERIFY(seen() != m_blank);
         m_box->Cls();
         QCOMPARE(seen(), m_blank);
@@ -153,7 +103,7 @@ private slots:
 
     void drawingSurvivesBeingHiddenAndRepainted()
     {
-        m_box->Line(0, 2655, 975, 1200, Ink, PictureBox::BoxStyle::Filled);
+        draw(0, 2655, 975, 1200, Red);
         const QImage drawn = seen();
         QVERIFY(drawn != m_blank);
         m_box->hide();

@@ -1,558 +1,265 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "fractions.h"
-#include "listbox.h"
-#include "picturebox.h"
-#include "scrollbar.h"
 #include "temperature.h"
-#include "varnelo.h"
+#include "windowtest.h"
 
-#include <QApplication>
 #include <QImage>
-#include <QLabel>
-#include <QSignalSpy>
-#include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <memory>
 
-using namespace Qt::StringLiterals;
 using namespace varnelo;
-
-// A helper that failed has already recorded why; the test stops there.
-#define CHECK(call)                                                                                \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
+using namespace varnelo::test;
 
 namespace {
 
 constexpr std::int16_t Max = 500;
-constexpr int NoBar = -1; // nothing drawn yet: the whole area in the background colour
 
-const QColor Red(210, 30, 30);
-const QColor Blue(100, 130, 230);
-const QColor Background(128, 128, 255);
-const QString DesignCaption = u"Температура  деривати"_s;
-
-QString readout(int degrees)
+double levelOf(int value)
 {
-    return u"Достигната температура: "_s + QString::number(degrees) + u" градуса."_s;
+    return LevelFromValue(static_cast<std::int16_t>(value), Max);
 }
 
-// What the model says the window shows for a scroll value.
-struct Prediction {
-    int degrees;
-    int fraction;
-    int lineRow; // the level-line row in the drawing area
-};
+// The level line's row in the drawing area: the outer height, not the area's, times the level.
+int lineRow(int value)
+{
+    return static_cast<int>(std::lround(177 * levelOf(value)));
+}
 
-Prediction predict(int value)
+// What the model says the window shows once a Change has brought the bar to `value`.
+Seen predicted(int value)
 {
     static const TempLimitTable limits = [] {
         TempLimitTable table;
         table.fill();
         return table;
     }();
-    const double level = LevelFromValue(static_cast<std::int16_t>(value), Max);
-    const double t = TemperatureOf(level, Max);
-    return {static_cast<int>(t), FractionOf(t, limits), static_cast<int>(std::lround(177 * level))};
+    const double t = TemperatureOf(levelOf(value), Max);
+    return showing(value, static_cast<int>(t), FractionOf(t, limits));
 }
+
+// One step on the scroll bar from the value `start`: a click on `part`, or `key` for SC_None.
+struct Step {
+    int start;
+    QStyle::SubControl part;
+    Qt::Key key;
+    Seen shows; // afterwards; for a step that goes nowhere, what showed before it
+};
+
+// A pick in the list: a click on `row`, or `key` (Key_unknown: none) on the focused list.
+struct Pick {
+    int from; // assigned to ListIndex before, with the bar drawn; -1: the window as opened
+    int row;
+    Qt::Key key;
+    Seen shows;
+    int clicks;
+};
 
 } // namespace
 
 // The window's behaviour as a pupil meets it: every action goes through real mouse and key events,
-// and every check reads what is on screen. Each test starts from a freshly loaded window.
-class tst_Behaviour : public QObject
+// and every check reads what is on screen. Each test starts from a freshly opened window; a state
+// to start from is set by assigning the bar's value or a mouse pick.
+class TestBehaviour : public QObject
 {
     Q_OBJECT
 
-    struct Shown {
-        int value;
-        QString readout;
-        int listIndex;
-        QList<int> selectedRows;
-        QImage bar;
-    };
+private:
+    Window m;
 
-    std::unique_ptr<Varnelo> m_form;
-    ScrollBar *m_bar = nullptr;
-    ListBox *m_list = nullptr;
-    PictureBox *m_picture = nullptr;
-    QLabel *m_readout = nullptr;
-    std::unique_ptr<QSignalSpy> m_clicks; // entries into List1_Click
-    std::unique_ptr<QSignalSpy> m_changes; // entries into VScroll1_Change
+private slots:
+    void initTestCase() { varnelo::configureApplication(); }
+    void init() { m.open(); }
+    void cleanup() { m.close(); }
 
-    QImage grabBar() const { return m_picture->grab().toImage(); }
-
-    QList<int> selectedRows() const
+    void firstStepsUpFromTheStartDrawTheBarAndSelectOnce()
     {
-        QList<int> rows;
-        for (const QModelIndex &index : m_list->selectionModel()->selectedIndexes())
-            rows.append(index.row());
-        return rows;
-    }
-
-    Shown shown() const
-    {
-        return {m_bar->value(), m_readout->text(), m_list->ListIndex(), selectedRows(), grabBar()};
-    }
-
-    void resetSpies()
-    {
-        m_clicks->clear();
-        m_changes->clear();
-    }
-
-    QRect scrollPart(QStyle::SubControl part) const
-    {
-        QStyleOptionSlider option;
-        option.initFrom(m_bar);
-        option.orientation = m_bar->orientation();
-        option.minimum = m_bar->minimum();
-        option.maximum = m_bar->maximum();
-        option.sliderPosition = m_bar->sliderPosition();
-        option.sliderValue = m_bar->value();
-        option.singleStep = m_bar->singleStep();
-        option.pageStep = m_bar->pageStep();
-        option.upsideDown = false;
-        option.subControls = QStyle::SC_All;
-        return m_bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, part, m_bar);
-    }
-
-    void clickScroll(QStyle::SubControl part)
-    {
-        const QRect rect = scrollPart(part);
-        QVERIFY2(!rect.isEmpty(), "that part of the scroll bar is not on screen");
-        QTest::mouseClick(m_bar, Qt::LeftButton, {}, rect.center());
-    }
-
-    void pressOn(QWidget *control, Qt::Key key)
-    {
-        control->setFocus();
-        QTRY_VERIFY(control->hasFocus());
-        QTest::keyClick(control, key);
-    }
-
-    // Home first, so that the bar is drawn even for the start value 500.
-    void keyTo(int value)
-    {
-        CHECK(pressOn(m_bar, Qt::Key_Home));
-        if (value > Max / 2)
-            QTest::keyClick(m_bar, Qt::Key_End);
-        while (m_bar->value() < value)
-            QTest::keyClick(m_bar, Qt::Key_Down);
-        while (m_bar->value() > value)
-            QTest::keyClick(m_bar, Qt::Key_Up);
-        QCOMPARE(m_bar->value(), value);
-    }
-
-    void clickItem(int row)
-    {
-        QListWidgetItem *item = m_list->item(row);
-        QVERIFY(item);
-        m_list->scrollToItem(item); // as a pupil scrolls the list to find it
-        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, m_list->visualItemRect(item).center());
-    }
-
-    void verifySelected(int row)
-    {
-        QCOMPARE(m_list->ListIndex(), row);
-        QCOMPARE(selectedRows(), QList<int>{row});
-        QCOMPARE(m_list->currentRow(), row); // the focus frame sits on the highlight
-        const QRect item = m_list->visualItemRect(m_list->item(row));
-        QVERIFY2(m_list->viewport()->rect().contains(item), "the selected item is out of view");
-    }
-
-    // Rows 0..lineRow of the drawing area blue, the rest red, clipped to the area; the frame
-    // around it untouched.
-    void verifyBar(const QImage &image, int lineRow)
-    {
-        const QRect area = m_picture->contentsRect();
-        for (int x : {0, area.width() / 2, area.width() - 1}) {
-            for (int y = 0; y < area.height(); ++y) {
-                const QColor expected = lineRow == NoBar ? Background : y <= lineRow ? Blue : Red;
-                const QColor seen = image.pixelColor(area.left() + x, area.top() + y);
-                if (seen != expected)
-                    QFAIL(qPrintable(u"area column %1, row %2 is %3, expected %4 (level line at row %5)"_s
-                                         .arg(x).arg(y).arg(seen.name(), expected.name()).arg(lineRow)));
-            }
-        }
-        const QRect outer = m_picture->rect();
-        const QPoint middle = outer.center();
-        for (const QPoint point : {QPoint(0, 0), QPoint(1, 1), QPoint(middle.x(), 1), QPoint(1, middle.y()),
-                                   QPoint(outer.right() - 1, middle.y()),
-                                   QPoint(middle.x(), outer.bottom() - 1), outer.bottomRight()}) {
-            const QColor seen = image.pixelColor(point);
-            QVERIFY2(seen != Red && seen != Blue && seen != Background,
-                     qPrintable(u"frame pixel (%1, %2) is %3"_s.arg(point.x()).arg(point.y())
-                                    .arg(seen.name())));
-        }
-    }
-
-    void verifyShows(int value)
-    {
-        QCOMPARE(m_bar->value(), value);
-        const Prediction expected = predict(value);
-        QCOMPARE(m_readout->text(), readout(expected.degrees));
-        CHECK(verifySelected(expected.fraction));
-        CHECK(verifyBar(grabBar(), expected.lineRow));
-    }
-
-    void verifyUnchanged(const Shown &before)
-    {
-        const Shown now = shown();
-        QCOMPARE(now.value, before.value);
-        QCOMPARE(now.readout, before.readout);
-        QCOMPARE(now.listIndex, before.listIndex);
-        QCOMPARE(now.selectedRows, before.selectedRows);
-        QVERIFY2(now.bar == before.bar, "the bar changed");
-    }
-
-private Q_SLOTS:
-    void initTestCase()
-    {
-        // The program's style: the arrow and trough rectangles come from it, and in it a trough
-        // click steps by the page step instead of jumping.
-        QApplication::setStyle(u"Fusion"_s);
-    }
-
-    void init()
-    {
-        m_form = std::make_unique<Varnelo>();
-        m_bar = m_form->findChild<ScrollBar *>(u"VScroll1"_s);
-        m_list = m_form->findChild<ListBox *>(u"List1"_s);
-        m_picture = m_form->findChild<PictureBox *>(u"Picture1"_s);
-        m_readout = m_form->findChild<QLabel *>(u"Label1(1)"_s);
-        QVERIFY(m_bar && m_list && m_picture && m_readout);
-        m_clicks = std::make_unique<QSignalSpy>(m_list, &ListBox::Click);
-        m_changes = std::make_unique<QSignalSpy>(m_bar, &ScrollBar::Change);
-        m_form->Form_Load();
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-    }
-
-    void cleanup()
-    {
-        m_clicks.reset();
-        m_changes.reset();
-        m_form.reset();
-    }
-
-    void startsWithoutBarSelectionOrReadout()
-    {
-        QCOMPARE(m_picture->contentsRect(), QRect(2, 2, 61, 173));
-        QCOMPARE(grabBar().size(), QSize(65, 177));
-        QCOMPARE(m_bar->value(), 500);
-        QCOMPARE(m_readout->text(), DesignCaption);
-        QCOMPARE(m_list->ListIndex(), -1);
-        QVERIFY(selectedRows().isEmpty());
-        CHECK(verifyBar(grabBar(), NoBar));
-        QCOMPARE(m_changes->count(), 0);
-        QCOMPARE(m_clicks->count(), 0);
-    }
-
-    void upArrowDrawsTheBarAndSelectsOnlyOnce()
-    {
-        CHECK(clickScroll(QStyle::SC_ScrollBarSubLine));
-        QCOMPARE(m_bar->value(), 499);
-        QCOMPARE(m_changes->count(), 1);
-        QCOMPARE(m_readout->text(), u"Достигната температура: 0 градуса."_s);
-        CHECK(verifySelected(0));
-        QCOMPARE(m_list->item(0)->text(), u"Летливи въглеводороди <32"_s);
-        const QImage firstDrawn = grabBar();
-        CHECK(verifyBar(firstDrawn, 177)); // level 1.00: blue over the whole area
-        QCOMPARE(m_clicks->count(), 1);
+        m.clickPart(QStyle::SC_ScrollBarSubLine);
+        QCOMPARE(m.seen(), showing(499, 0, 0));
+        QCOMPARE(barFault(m.drawn(), 177), QString()); // level 1.00: blue over the whole area
+        QCOMPARE(m.clicks->count(), 1);
+        const QImage first = m.drawn();
 
         // 498 has the same level: drawn alike, and ListIndex is already right, so it is left alone.
-        CHECK(clickScroll(QStyle::SC_ScrollBarSubLine));
-        QCOMPARE(m_bar->value(), 498);
-        QCOMPARE(m_changes->count(), 2);
-        QCOMPARE(m_readout->text(), u"Достигната температура: 0 градуса."_s);
-        QVERIFY(grabBar() == firstDrawn);
-
-        CHECK(clickScroll(QStyle::SC_ScrollBarSubLine));
-        QCOMPARE(m_bar->value(), 497);
-        QCOMPARE(m_readout->text(), u"Достигната температура: 5 градуса."_s);
-        CHECK(verifySelected(0));
-        QCOMPARE(m_clicks->count(), 1);
+        m.clickPart(QStyle::SC_ScrollBarSubLine);
+        QCOMPARE(m.seen(), showing(498, 0, 0));
+        QCOMPARE(m.drawn(), first);
+        m.clickPart(QStyle::SC_ScrollBarSubLine);
+        QCOMPARE(m.seen(), showing(497, 5, 0));
+        QCOMPARE(m.changes->count(), 3);
+        QCOMPARE(m.clicks->count(), 1);
     }
 
-    void scrollInputStepsByOne_data()
+    // One arrow or trough click or one key moves the value by exactly 1 and raises one Change;
+    // Home and End go to the ends.
+    void oneInputStepMovesTheValueByOne_data()
     {
-        QTest::addColumn<int>("from");
-        QTest::addColumn<QStyle::SubControl>("part"); // clicked; SC_None for a key
-        QTest::addColumn<Qt::Key>("key");
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("degrees");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("clicks");
-
-        const auto byKey = QStyle::SC_None;
-        const auto byMouse = Qt::Key_unknown;
-        const auto up = QStyle::SC_ScrollBarSubLine;
-        const auto down = QStyle::SC_ScrollBarAddLine;
-        const auto above = QStyle::SC_ScrollBarSubPage; // the trough above the thumb
-        const auto below = QStyle::SC_ScrollBarAddPage;
-        QTest::newRow("down arrow into volatile") << 467 << down << byMouse << 468 << 30 << 0 << 1;
-        QTest::newRow("up arrow into petrol") << 468 << up << byMouse << 467 << 34 << 1 << 1;
-        QTest::newRow("trough above into petrol") << 468 << above << byMouse << 467 << 34 << 1 << 1;
-        QTest::newRow("trough below, same level") << 400 << below << byMouse << 401 << 99 << 1 << 0;
-        QTest::newRow("Up into petrol") << 468 << byKey << Qt::Key_Up << 467 << 34 << 1 << 1;
-        QTest::newRow("Down, same fraction") << 402 << byKey << Qt::Key_Down << 403 << 94 << 1 << 0;
-        QTest::newRow("PageUp into gas oil") << 268 << byKey << Qt::Key_PageUp << 267 << 235 << 4 << 1;
-        QTest::newRow("PageDown into kerosene") << 267 << byKey << Qt::Key_PageDown << 268 << 229 << 3 << 1;
-        QTest::newRow("up arrow at the hot end") << 0 << up << byMouse << 0 << 500 << 5 << 0;
-        QTest::newRow("Up at the hot end") << 0 << byKey << Qt::Key_Up << 0 << 500 << 5 << 0;
-        QTest::newRow("Down at the cold end") << 500 << byKey << Qt::Key_Down << 500 << 0 << 0 << 0;
+        QTest::addColumn<Step>("step");
+        const auto up = QStyle::SC_ScrollBarSubLine, down = QStyle::SC_ScrollBarAddLine, key = QStyle::SC_None;
+        const auto mouse = Qt::Key_unknown;
+        QTest::newRow("up arrow into petrol") << Step{468, up, mouse, showing(467, 34, 1)};
+        QTest::newRow("down arrow into volatile") << Step{467, down, mouse, showing(468, 30, 0)};
+        QTest::newRow("trough above the thumb") << Step{468, QStyle::SC_ScrollBarSubPage, mouse, showing(467, 34, 1)};
+        QTest::newRow("trough below the thumb") << Step{400, QStyle::SC_ScrollBarAddPage, mouse, showing(401, 99, 1)};
+        QTest::newRow("Up into petrol") << Step{468, key, Qt::Key_Up, showing(467, 34, 1)};
+        QTest::newRow("Down, same fraction") << Step{402, key, Qt::Key_Down, showing(403, 94, 1)};
+        QTest::newRow("PageUp into gas oil") << Step{268, key, Qt::Key_PageUp, showing(267, 235, 4)};
+        QTest::newRow("PageDown into kerosene") << Step{267, key, Qt::Key_PageDown, showing(268, 229, 3)};
+        QTest::newRow("Home") << Step{250, key, Qt::Key_Home, showing(0, 500, 5)};
+        QTest::newRow("End") << Step{250, key, Qt::Key_End, showing(500, 0, 0)};
+        QTest::newRow("down arrow at the cold end") << Step{500, down, mouse, {500, DesignCaption, -1, {}, -1}};
+        QTest::newRow("Up at the hot end") << Step{0, key, Qt::Key_Up, showing(0, 500, 5)};
     }
 
-    void scrollInputStepsByOne()
+    void oneInputStepMovesTheValueByOne()
     {
-        QFETCH(int, from);
-        QFETCH(QStyle::SubControl, part);
-        QFETCH(Qt::Key, key);
-        QFETCH(int, value);
-        QFETCH(int, degrees);
-        QFETCH(int, row);
-        QFETCH(int, clicks);
-
-        CHECK(keyTo(from));
-        const Shown before = shown();
-        resetSpies();
-        if (part != QStyle::SC_None)
-            CHECK(clickScroll(part));
+        QFETCH(Step, step);
+        m.bar->setValue(step.start);
+        const int listIndex = m.list->ListIndex();
+        const QImage drawn = m.drawn();
+        m.resetCounts();
+        if (step.part != QStyle::SC_None)
+            m.clickPart(step.part);
         else
-            CHECK(pressOn(m_bar, key));
+            m.press(m.bar, step.key);
 
-        QCOMPARE(m_clicks->count(), clicks);
-        if (value == from) {
-            QCOMPARE(m_changes->count(), 0);
-            CHECK(verifyUnchanged(before));
-            return;
-        }
-        QCOMPARE(m_changes->count(), 1);
-        QCOMPARE(m_bar->value(), value);
-        QCOMPARE(m_readout->text(), readout(degrees));
-        CHECK(verifySelected(row));
-        CHECK(verifyBar(grabBar(), predict(value).lineRow));
+        const bool moved = step.shows.value != step.start;
+        QCOMPARE(m.seen(), step.shows);
+        QCOMPARE(m.changes->count(), moved ? 1 : 0);
+        QCOMPARE(m.clicks->count(), step.shows.listIndex == listIndex ? 0 : 1);
+        if (moved)
+            QCOMPARE(barFault(m.drawn(), lineRow(step.shows.value)), QString());
+        else
+            QCOMPARE(m.drawn(), drawn);
+    }
+
+    // Offsets of the pointer from where the thumb was pressed, one move each.
+    void thumbDragChangesNothingUntilRelease_data()
+    {
+        QTest::addColumn<QList<int>>("path");
+        QTest::newRow("down by 60 px") << QList<int>{20, 40, 60};
+        QTest::newRow("down and back to the start") << QList<int>{30, 60, 30, 0};
     }
 
     void thumbDragChangesNothingUntilRelease()
     {
-        CHECK(keyTo(100));
-        const Shown before = shown();
-        resetSpies();
+        QFETCH(QList<int>, path);
+        m.bar->setValue(100);
+        const Seen before = m.seen();
+        const QImage drawn = m.drawn();
+        m.resetCounts();
 
-        QPoint at = scrollPart(QStyle::SC_ScrollBarSlider).center();
-        QTest::mousePress(m_bar, Qt::LeftButton, {}, at);
-        int thumb = m_bar->sliderPosition();
-        for (int move = 0; move < 3; ++move) {
-            at.ry() += 20;
-            QTest::mouseMove(m_bar, at); // the left button is still held
-            QVERIFY2(m_bar->sliderPosition() > thumb, "the thumb does not follow the drag");
-            thumb = m_bar->sliderPosition();
-            QCOMPARE(m_changes->count(), 0);
-            QCOMPARE(m_clicks->count(), 0);
-            CHECK(verifyUnchanged(before));
+        const QPoint start = scrollBarPart(m.bar, QStyle::SC_ScrollBarSlider).center();
+        QTest::mousePress(m.bar, Qt::LeftButton, {}, start);
+        int furthest = 100;
+        for (const int dy : path) {
+            QTest::mouseMove(m.bar, start + QPoint(0, dy)); // the left button is still held
+            furthest = std::max(furthest, m.bar->sliderPosition());
+            QCOMPARE(m.seen(), before);
+            QCOMPARE(m.drawn(), drawn);
+            QCOMPARE(m.changes->count(), 0);
         }
-        QTest::mouseRelease(m_bar, Qt::LeftButton, {}, at);
+        QVERIFY2(furthest > 100, "the thumb did not follow the pointer");
+        const int shown = m.bar->sliderPosition();
+        QCOMPARE(shown == 100, path.last() == 0);
+        QTest::mouseRelease(m.bar, Qt::LeftButton, {}, start + QPoint(0, path.last()));
 
-        QCOMPARE(m_changes->count(), 1);
-        QVERIFY(predict(thumb).degrees != predict(100).degrees);
-        CHECK(verifyShows(thumb));
-        QCOMPARE(m_clicks->count(), predict(thumb).fraction != predict(100).fraction ? 1 : 0);
+        QCOMPARE(m.changes->count(), shown == 100 ? 0 : 1);
+        QCOMPARE(m.seen(), shown == 100 ? before : predicted(shown));
+        QCOMPARE(barFault(m.drawn(), lineRow(shown)), QString());
     }
 
     void barSplitsAtTheLevelLine_data()
     {
         QTest::addColumn<int>("value");
-        QTest::addColumn<int>("lineRow"); // round(177 * level): the outer height, not the area's
-
-        QTest::newRow("0.00") << 0 << 0;
-        QTest::newRow("0.01") << 5 << 2;
-        QTest::newRow("0.14") << 70 << 25;
+        QTest::addColumn<int>("lineRow");
+        QTest::newRow("0.00, blue on the top row only") << 0 << 0;
         QTest::newRow("0.50") << 250 << 89;
         QTest::newRow("0.79") << 395 << 140;
-        QTest::newRow("0.96") << 480 << 170;
-        QTest::newRow("0.97, line on the last row") << 485 << 172;
-        QTest::newRow("0.98, line below the area") << 490 << 173;
-        QTest::newRow("1.00") << 500 << 177;
+        QTest::newRow("0.96, red on the last two rows") << 480 << 170;
+        QTest::newRow("1.00, red below the area") << 499 << 177;
     }
 
     void barSplitsAtTheLevelLine()
     {
         QFETCH(int, value);
         QFETCH(int, lineRow);
-
-        CHECK(keyTo(value));
-        CHECK(verifyBar(grabBar(), lineRow));
+        m.bar->setValue(value);
+        QCOMPARE(barFault(m.drawn(), lineRow), QString());
     }
 
-    // Each pick starts with the bar drawn and another fraction selected.
-    void pickMovesToTheFractionLimit_data()
+    // A pick that moves the bar raises one Change and redraws; one that does not leaves the value,
+    // the read-out and the drawing as they were.
+    void pickInTheListMovesTheBarToTheFractionLimit_data()
     {
-        QTest::addColumn<bool>("byKeyboard");
-        QTest::addColumn<int>("row");
-        QTest::addColumn<int>("from"); // selected by mouse before the pick
-        QTest::addColumn<Qt::Key>("key"); // the pick by keyboard, from `from`
-        QTest::addColumn<int>("value");
-        QTest::addColumn<int>("degrees");
-        QTest::addColumn<int>("shownRow");
-        QTest::addColumn<int>("lineRow");
-        QTest::addColumn<int>("clicks");
-
+        QTest::addColumn<Pick>("pick");
         for (const bool byKeyboard : {false, true}) {
-            const auto add = [byKeyboard](const char *name) -> QTestData & {
-                return QTest::addRow("%s: %s", byKeyboard ? "keyboard" : "mouse", name) << byKeyboard;
+            const auto add = [byKeyboard](const char *name, int from, int row, Qt::Key key, const Seen &shows,
+                                          int clicks) {
+                QTest::addRow("%s: %s", byKeyboard ? "keyboard" : "mouse", name)
+                    << Pick{from, row, byKeyboard ? key : Qt::Key_unknown, shows, clicks};
             };
-            add("volatile") << 0 << 1 << Qt::Key_Up << 468 << 30 << 0 << 166 << 1;
-            add("petrol") << 1 << 0 << Qt::Key_Down << 395 << 104 << 1 << 140 << 1;
-            add("naphtha") << 2 << 1 << Qt::Key_Down << 340 << 159 << 2 << 120 << 1;
-            add("kerosene") << 3 << 2 << Qt::Key_Down << 270 << 229 << 3 << 96 << 1;
+            add("volatile", 1, 0, Qt::Key_Up, showing(468, 30, 0), 1);
+            add("petrol reads 104", 0, 1, Qt::Key_Down, showing(395, 104, 1), 1);
+            add("naphtha", 1, 2, Qt::Key_Down, showing(340, 159, 2), 1);
+            add("kerosene", 2, 3, Qt::Key_Down, showing(270, 229, 3), 1);
             // The pick, then the display update's own assignment: the selection lands on fuel oil.
-            add("gas oil ends on fuel oil") << 4 << 3 << Qt::Key_Down << 70 << 430 << 5 << 25 << 2;
-            add("fuel oil") << 5 << 3 << Qt::Key_End << 0 << 500 << 5 << 0 << 1;
+            add("gas oil ends on fuel oil", 3, 4, Qt::Key_Down, showing(70, 430, 5), 2);
+            add("fuel oil", 3, 5, Qt::Key_End, showing(0, 500, 5), 1);
+            // Gas oil again: ListIndex differs from the fraction shown, the limit is where the bar is.
+            add("gas oil again is kept", 4, 4, Qt::Key_Up, showing(70, 430, 4), 1);
+            // The first pick from the start finds FractionIndex 0 already.
+            add("volatile first from the start is only highlighted", -1, 0, Qt::Key_Down,
+                {500, DesignCaption, 0, {0}, 0}, 1);
         }
+        QTest::newRow("mouse: naphtha again") << Pick{2, 2, Qt::Key_unknown, showing(340, 159, 2), 0};
+        QTest::newRow("mouse: fuel oil again after the gas-oil pick")
+            << Pick{4, 5, Qt::Key_unknown, showing(70, 430, 5), 0};
     }
 
-    void pickMovesToTheFractionLimit()
+    void pickInTheListMovesTheBarToTheFractionLimit()
     {
-        QFETCH(bool, byKeyboard);
-        QFETCH(int, row);
-        QFETCH(int, from);
-        QFETCH(Qt::Key, key);
-        QFETCH(int, value);
-        QFETCH(int, degrees);
-        QFETCH(int, shownRow);
-        QFETCH(int, lineRow);
-        QFETCH(int, clicks);
+        QFETCH(Pick, pick);
+        if (pick.from >= 0) {
+            m.bar->setValue(499); // drawn, volatile selected
+            m.list->setListIndex(pick.from);
+        }
+        const Seen before = m.seen();
+        const QImage drawn = m.drawn();
+        m.resetCounts();
 
-        CHECK(clickScroll(QStyle::SC_ScrollBarSubLine)); // drawn, volatile selected
-        if (from != 0)
-            CHECK(clickItem(from));
-        QCOMPARE(m_list->ListIndex(), from);
-        resetSpies();
-
-        if (byKeyboard)
-            CHECK(pressOn(m_list, key));
+        if (pick.key == Qt::Key_unknown)
+            m.clickItem(pick.row);
         else
-            CHECK(clickItem(row));
-
-        QCOMPARE(m_clicks->count(), clicks);
-        QCOMPARE(m_changes->count(), 1);
-        QCOMPARE(m_bar->value(), value);
-        QCOMPARE(m_readout->text(), readout(degrees));
-        CHECK(verifySelected(shownRow));
-        CHECK(verifyBar(grabBar(), lineRow));
-    }
-
-    void reclickingTheSelectedItemDoesNothing_data()
-    {
-        QTest::addColumn<int>("picked");
-        QTest::addColumn<int>("selected");
-
-        QTest::newRow("naphtha") << 2 << 2;
-        QTest::newRow("fuel oil after the gas-oil pick") << 4 << 5;
-    }
-
-    void reclickingTheSelectedItemDoesNothing()
-    {
-        QFETCH(int, picked);
-        QFETCH(int, selected);
-
-        CHECK(clickScroll(QStyle::SC_ScrollBarSubLine));
-        CHECK(clickItem(picked));
-        QCOMPARE(m_list->ListIndex(), selected);
-        const Shown before = shown();
-        resetSpies();
-
-        CHECK(clickItem(selected));
-        QCOMPARE(m_clicks->count(), 0);
-        QCOMPARE(m_changes->count(), 0);
-        CHECK(verifyUnchanged(before));
-    }
-
-    void firstPickOfVolatileOnlyHighlights_data()
-    {
-        QTest::addColumn<Qt::Key>("key"); // Key_unknown: by mouse
-
-        QTest::newRow("mouse") << Qt::Key_unknown;
-        QTest::newRow("Down") << Qt::Key_Down;
-        QTest::newRow("Home") << Qt::Key_Home;
-    }
-
-    void firstPickOfVolatileOnlyHighlights()
-    {
-        QFETCH(Qt::Key, key);
-
-        if (key == Qt::Key_unknown)
-            CHECK(clickItem(0));
+            m.press(m.list, pick.key);
+        const bool moved = pick.shows.value != before.value;
+        QCOMPARE(m.seen(), pick.shows);
+        QCOMPARE(m.changes->count(), moved ? 1 : 0);
+        QCOMPARE(m.clicks->count(), pick.clicks);
+        if (moved)
+            QCOMPARE(barFault(m.drawn(), lineRow(pick.shows.value)), QString());
         else
-            CHECK(pressOn(m_list, key));
-
-        QCOMPARE(m_clicks->count(), 1);
-        CHECK(verifySelected(0));
-        QCOMPARE(m_changes->count(), 0);
-        QCOMPARE(m_bar->value(), 500);
-        QCOMPARE(m_readout->text(), DesignCaption);
-        CHECK(verifyBar(grabBar(), NoBar));
-    }
-
-    void pickingGasOilAgainKeepsItWithoutRedraw_data()
-    {
-        QTest::addColumn<bool>("byKeyboard");
-
-        QTest::newRow("mouse") << false;
-        QTest::newRow("Up") << true;
-    }
-
-    void pickingGasOilAgainKeepsItWithoutRedraw()
-    {
-        QFETCH(bool, byKeyboard);
-
-        CHECK(clickScroll(QStyle::SC_ScrollBarSubLine));
-        CHECK(clickItem(3));
-        CHECK(clickItem(4));
-        QCOMPARE(m_bar->value(), 70);
-        QCOMPARE(m_list->ListIndex(), 5);
-        const QImage bar = grabBar();
-        resetSpies();
-
-        if (byKeyboard)
-            CHECK(pressOn(m_list, Qt::Key_Up));
-        else
-            CHECK(clickItem(4));
-
-        QCOMPARE(m_clicks->count(), 1);
-        QCOMPARE(m_changes->count(), 0);
-        QCOMPARE(m_bar->value(), 70);
-        QCOMPARE(m_readout->text(), u"Достигната температура: 430 градуса."_s);
-        CHECK(verifySelected(4));
-        QVERIFY(grabBar() == bar);
+            QCOMPARE(m.drawn(), drawn);
     }
 
     void everyScrollValueShowsWhatTheModelPredicts()
     {
-        CHECK(pressOn(m_bar, Qt::Key_Home));
-        int shownFraction = -1;
+        m.bar->setFocus(Qt::TabFocusReason);
+        int listIndex = -1;
         for (int value = 0; value <= Max; ++value) {
-            if (value > 0)
-                QTest::keyClick(m_bar, Qt::Key_Down);
-            QCOMPARE(m_changes->count(), 1);
-            const int fraction = predict(value).fraction;
-            QCOMPARE(m_clicks->count(), fraction != shownFraction ? 1 : 0);
-            shownFraction = fraction;
-            CHECK(verifyShows(value));
-            resetSpies();
+            m.resetCounts();
+            QTest::keyClick(m.bar, value == 0 ? Qt::Key_Home : Qt::Key_Down);
+            const Seen expected = predicted(value);
+            QCOMPARE(m.seen(), expected);
+            QCOMPARE(barFault(m.drawn(), lineRow(value)), QString());
+            QCOMPARE(m.changes->count(), 1);
+            QCOMPARE(m.clicks->count(), expected.listIndex == listIndex ? 0 : 1);
+            listIndex = expected.listIndex;
         }
     }
 };
 
-QTEST_MAIN(tst_Behaviour)
+QTEST_MAIN(TestBehaviour)
 #include "tst_behaviour.moc"
