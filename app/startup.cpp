@@ -6,8 +6,24 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 
 namespace varnelo {
+
+namespace {
+
+// Read as the PNG it is: asked to guess the format, Qt loads every image-format plugin installed
+// (svg, gif, ico, jpeg and the libraries behind them) to ask each one, which costs start-up time and
+// memory for nothing.
+QIcon windowIcon()
+{
+    QImageReader reader(QStringLiteral(":/icons/varnelo-32.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QIcon(QPixmap::fromImage(reader.read()));
+}
+
+} // namespace
 
 void configureApplication()
 {
@@ -20,7 +36,7 @@ void configureApplication()
 
 std::unique_ptr<Varnelo> openMainWindow()
 {
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/varnelo-32.png")));
+    QApplication::setWindowIcon(windowIcon());
     auto form = std::make_unique<Varnelo>();
     trap([&] { form->Form_Load(); });
     form->showCentred();
