@@ -5,6 +5,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -66,7 +67,7 @@ float PictureBox::Height() const
 void PictureBox::Cls()
 {
     m_boxes.clear();
-    update();
+    update(contentsRect());
 }
 
 void PictureBox::Line(float x1, float y1, float x2, float y2, const QColor &color, BoxStyle style)
@@ -84,8 +85,10 @@ void PictureBox::describe(const QString &sentence)
 void PictureBox::paintEvent(QPaintEvent *event)
 {
     // The style draws the frame in logical pixels, and at fractional ratios it reaches a device pixel
-    // into the area; the area goes over it, so that its edges stay where the geometry puts them.
-    QFrame::paintEvent(event);
+    // into the area; the area goes over it, so that its edges stay where the geometry puts them. A
+    // redraw of the bar alone leaves the frame as it is.
+    if (!contentsRect().contains(event->rect()))
+        QFrame::paintEvent(event);
 
     // Work in device pixels so that every edge lands on a whole one and the background, the bar and
     // the frame meet without a seam.

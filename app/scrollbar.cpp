@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scrollbar.h"
 
+#include <QEvent>
+
 namespace varnelo {
 
 ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget *parent)
@@ -10,6 +12,16 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget *parent)
     setTracking(false); // the value, and so Change, follows a dragged thumb only on release
     setFocusPolicy(Qt::StrongFocus);
     connect(this, &QAbstractSlider::valueChanged, this, &ScrollBar::onValueChanged);
+}
+
+bool ScrollBar::event(QEvent *event)
+{
+    const bool handled = QScrollBar::event(event);
+    // The style paints every pixel of the bar but clears this when it polishes the widget; without
+    // it, every step would repaint the form and the picture box's frame beneath the bar as well.
+    if (event->type() == QEvent::Polish)
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    return handled;
 }
 
 void ScrollBar::mouseReleaseEvent(QMouseEvent *event)

@@ -19,6 +19,7 @@ Q_SIGNALS:
     void Change();
 
 protected:
+    bool event(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:

@@ -3,6 +3,8 @@
 #include "temperature.h"
 #include "windowtest.h"
 
+#include <QScreen>
+
 #include <QImage>
 #include <QTest>
 
@@ -242,6 +244,23 @@ private slots:
             QCOMPARE(barFault(m.drawn(), lineRow(pick.shows.value)), QString());
         else
             QCOMPARE(m.drawn(), drawn);
+    }
+
+    // Only what changed is repainted on each step; what ends up on screen must be what painting the
+    // whole window afresh gives.
+    void stepByStepPaintingMatchesAFullRepaint()
+    {
+        m.bar->setFocus(Qt::TabFocusReason);
+        const auto onScreen = [this] {
+            QCoreApplication::processEvents();
+            return m.form->screen()->grabWindow(m.form->winId()).toImage();
+        };
+        for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_PageUp, Qt::Key_Home, Qt::Key_End}) {
+            m.press(m.bar, key);
+            QCOMPARE(onScreen(), m.form->grab().toImage());
+        }
+        m.bar->setValue(250);
+        QCOMPARE(onScreen(), m.form->grab().toImage());
     }
 
     void everyScrollValueShowsWhatTheModelPredicts()
