@@ -5,6 +5,10 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
+#include <iterator>
+#include <utility>
+
 namespace varnelo {
 
 ListBox::ListBox(QWidget *parent)
@@ -56,37 +60,18 @@ void ListBox::keyPressEvent(QKeyEvent *event)
     // more by its rectangle. When Click moves the selection in between (the display update picks
     // another fraction), the second select would take it back, so a key pick selects once, as an
     // assignment from code does.
-    CursorAction action;
-    switch (event->key()) {
-    case Qt::Key_Up:
-        action = MoveUp;
-        break;
-    case Qt::Key_Down:
-        action = MoveDown;
-        break;
-    case Qt::Key_Left:
-        action = MoveLeft;
-        break;
-    case Qt::Key_Right:
-        action = MoveRight;
-        break;
-    case Qt::Key_PageUp:
-        action = MovePageUp;
-        break;
-    case Qt::Key_PageDown:
-        action = MovePageDown;
-        break;
-    case Qt::Key_Home:
-        action = MoveHome;
-        break;
-    case Qt::Key_End:
-        action = MoveEnd;
-        break;
-    default:
+    static constexpr std::pair<int, CursorAction> moves[] = {
+        {Qt::Key_Up, MoveUp},         {Qt::Key_Down, MoveDown},         {Qt::Key_Left, MoveLeft},
+        {Qt::Key_Right, MoveRight},   {Qt::Key_PageUp, MovePageUp},     {Qt::Key_PageDown, MovePageDown},
+        {Qt::Key_Home, MoveHome},     {Qt::Key_End, MoveEnd},
+    };
+    const auto move = std::find_if(std::begin(moves), std::end(moves),
+                                   [event](const auto &m) { return m.first == event->key(); });
+    if (move == std::end(moves)) {
         QListWidget::keyPressEvent(event);
         return;
     }
-    const QModelIndex next = moveCursor(action, event->modifiers());
+    const QModelIndex next = moveCursor(move->second, event->modifiers());
     if (next.isValid() && next.row() != m_listIndex)
         setListIndex(next.row());
     event->accept();
