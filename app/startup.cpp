@@ -30,7 +30,7 @@ void configureApplication()
     // One style everywhere: a trough click steps by LargeChange, as designed, on every desktop.
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QStringLiteral(VARNELO_VERSION)); // "1.00", from CMake
     QApplication::setDesktopFileName(QStringLiteral("bg.varnelo.Varnelo"));
 }
 
