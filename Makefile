@@ -17,9 +17,7 @@ test: build
 
 # A Debian package of the release build, left as build/release/varnelo_<version>_<arch>.deb.
 package: setup
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release
-	@cd build/release && cpack -G DEB
+	@cmake --workflow --preset package
 
 # Random user sessions on the real window against the test's reference model, for SOAK_MINUTES
 # (30) from a random seed, which is printed; SOAK_SEED=<number> repeats a run. The sessions keep

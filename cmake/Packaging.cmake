@@ -1,13 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the program and makes a Debian package of the install tree (`make package`). Included
-# after every subdirectory, because install(TARGETS) needs the varnelo target to exist already.
-include(GNUInstallDirs)
-
-install(TARGETS varnelo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(UNIX AND NOT APPLE)
-    install(FILES ${PROJECT_SOURCE_DIR}/resources/copyright DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/varnelo)
-endif()
-
+# A Debian package of what the install rules put in place (`make package`).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME varnelo)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

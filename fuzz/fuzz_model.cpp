@@ -12,6 +12,7 @@
 //   t (int16, a whole temperature).
 
 #include "arithmetic.h"
+#include "designfacts.h"
 #include "fractions.h"
 #include "runtimeerror.h"
 #include "temperature.h"
@@ -59,7 +60,6 @@ auto attempt(Call call) -> Outcome<decltype(call())>
     }
 }
 
-constexpr std::array<int, 5> Bounds{32, 105, 160, 230, 430};
 
 struct Input {
     std::int16_t v = 0;
@@ -145,8 +145,8 @@ void checkFractionOf(double temperature, const TempLimitTable &table, bool fille
     }
     CHECK(fraction);
     int expected = 0;
-    for (int bound : Bounds)
-        expected += temperature >= (filled ? bound : 0) ? 1 : 0;
+    for (int slot = 0; slot < facts::Fractions - 1; ++slot)
+        expected += temperature >= (filled ? facts::Limits[std::size_t(slot)] : 0) ? 1 : 0;
     CHECK(*fraction == expected);
 }
 
@@ -160,7 +160,7 @@ void checkValueForFraction(int index, std::int16_t max, const TempLimitTable &ta
         CHECK(!target && error == RuntimeError::SubscriptOutOfRange);
         return;
     }
-    const int limit = filled && index < int(Fractions.size()) ? Fractions[std::size_t(index)].limit : 0;
+    const int limit = filled && index < facts::Fractions ? facts::Limits[std::size_t(index)] : 0;
     const int headroom = max - limit;
     if (max == 0) {
         CHECK(!target && error == divisionError(headroom));
@@ -205,8 +205,8 @@ void checkTable(int index, const TempLimitTable &table, bool filled)
         return;
     }
     CHECK(slot);
-    if (filled && index < int(Fractions.size()))
-        CHECK(*slot && **slot == Fractions[std::size_t(index)].limit);
+    if (filled && index < facts::Fractions)
+        CHECK(*slot && **slot == facts::Limits[std::size_t(index)]);
     else
         CHECK(!*slot);
 }
@@ -215,24 +215,18 @@ void checkTable(int index, const TempLimitTable &table, bool filled)
 // k = v/5 rounded, twenty of them one degree lower, and a picked fraction lands on its limit.
 void checkWindowChain(std::int16_t v)
 {
-    constexpr std::int16_t Max = 500;
+    constexpr std::int16_t Max = facts::Max;
     if (v < 0 || v > Max)
         return;
     TempLimitTable table;
     table.fill();
     const double level = LevelFromValue(v, Max);
-    const int whole = Max - 5 * ((v + 2) / 5);
-    constexpr std::array<int, 20> oneDegreeLow{35, 40, 45, 50, 55, 95, 100, 105, 110, 115,
-                                               160, 165, 170, 220, 225, 230, 330, 335, 340, 465};
-    bool low = false;
-    for (int value : oneDegreeLow)
-        low = low || value == whole;
     const double t = TemperatureOf(level, Max);
-    CHECK(t == whole - (low ? 1 : 0));
+    CHECK(t == facts::temperatureAt(v));
     const int fraction = FractionOf(t, table);
     CHECK(fraction >= 0 && fraction <= 5);
     const FractionTarget target = ValueForFraction(fraction, Max, table);
-    CHECK(target.value == Max - Fractions[std::size_t(fraction)].limit);
+    CHECK(target.value == facts::PickTargets[std::size_t(fraction)]);
 }
 
 } // namespace

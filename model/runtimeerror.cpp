@@ -12,8 +12,6 @@ RuntimeError::RuntimeError(int number)
 std::string_view RuntimeError::describe(int number) noexcept
 {
     switch (number) {
-    case InvalidProcedureCall:
-        return "Invalid procedure call or argument";
     case Overflow:
         return "Overflow";
     case OutOfMemory:
@@ -24,10 +22,6 @@ std::string_view RuntimeError::describe(int number) noexcept
         return "Division by zero";
     case InternalError:
         return "Internal error";
-    case TypeMismatch:
-        return "Type mismatch";
-    case OutOfStackSpace:
-        return "Out of stack space";
     case InvalidPropertyValue:
         return "Invalid property value";
     }

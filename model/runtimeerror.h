@@ -14,14 +14,11 @@ class RuntimeError : public std::exception
 {
 public:
     enum Number : int {
-        InvalidProcedureCall = 5,
         Overflow = 6,
         OutOfMemory = 7,
         SubscriptOutOfRange = 9,
         DivisionByZero = 11,
         InternalError = 51,
-        TypeMismatch = 13,
-        OutOfStackSpace = 28,
         InvalidPropertyValue = 380,
     };
 

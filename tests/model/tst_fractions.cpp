@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "designfacts.h"
 #include "fractions.h"
 
 #include <QObject>
@@ -43,9 +44,8 @@ private slots:
             QVERIFY2(!table.slot(slot), qPrintable(u"slot %1 before fill"_s.arg(slot)));
 
         table.fill();
-        const int limits[] = {32, 105, 160, 230, 430, 500};
-        for (int slot = 0; slot < 6; ++slot)
-            QCOMPARE(table.slot(slot).value_or(-1), limits[slot]);
+        for (int slot = 0; slot < facts::Fractions; ++slot)
+            QCOMPARE(table.slot(slot).value_or(-1), facts::Limits[std::size_t(slot)]);
         QVERIFY(!table.slot(6));
         QVERIFY(!table.slot(7));
         QCOMPARE(table.limit(7), 0); // an empty slot counts as 0 in arithmetic

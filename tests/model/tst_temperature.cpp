@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "designfacts.h"
 #include "fractions.h"
 #include "runtimeerror.h"
 #include "temperature.h"
@@ -29,12 +30,7 @@ Q_DECLARE_METATYPE(Call)
 
 namespace {
 
-constexpr std::int16_t Max = 500;
-
-// The temperatures shown one degree below their multiple of five: the level is only the double
-// nearest to its two decimals, and for these (1 - level) * 500 lands just under the whole degree.
-constexpr std::array OneDegreeLow{34, 39, 44, 49, 54, 94, 99, 104, 109, 114,
-                                  159, 164, 169, 219, 224, 229, 329, 334, 339, 464};
+constexpr std::int16_t Max = facts::Max;
 
 // Results must match to the last bit and QCOMPARE on doubles is fuzzy, so compare the shortest text
 // that reads back as the same double.
@@ -106,18 +102,14 @@ private slots:
             QSKIP("locale not installed");
         }
 
-        // The bands as the list names them: a bound belongs to the higher band.
-        const int bounds[] = {32, 105, 160, 230, 430};
         std::set<double> temperatures;
         for (int v = 0; v <= Max; ++v) {
-            // v / 500 in hundredths is v / 5 to the nearest whole, which never ends in .5.
-            const int hundredths = (v + 2) / 5;
+            // The level is the two-decimal literal, read as C reads it.
+            const int hundredths = facts::hundredthsAt(v);
             const double level = QString::asprintf("%d.%02d", hundredths / 100, hundredths % 100)
                                      .toDouble();
-            int temperature = Max - 5 * hundredths;
-            if (std::ranges::count(OneDegreeLow, temperature - 1))
-                --temperature;
-            const int fraction = int(std::ranges::upper_bound(bounds, temperature) - bounds);
+            const int temperature = facts::temperatureAt(v);
+            const int fraction = facts::fractionAt(temperature);
 
             const double actualLevel = LevelFromValue(std::int16_t(v), Max);
             const double actualTemperature = TemperatureOf(actualLevel, Max);

@@ -1,10 +1,10 @@
 #!/bin/sh
 # SPDX-License-Identifier: GPL-3.0-or-later
-# The install tree as a desktop and a software centre see it, and the version written by hand into
-# the Windows and AppStream records. One check per mode, so that CTest names what failed:
-#   check_install.sh MODE CMAKE BUILD_DIR ROOT SOURCE_DIR VERSION
+# The install tree as a desktop and a software centre see it, and the project's version as the
+# Windows and AppStream records made from it carry it. One check per mode, so that CTest names what failed:
+#   check_install.sh MODE CMAKE BUILD_DIR ROOT VERSION
 set -eu
-mode=$1 cmake=$2 build=$3 root=$4 src=$5 version=$6
+mode=$1 cmake=$2 build=$3 root=$4 version=$5
 # validate-tree expects a file-system root, so the prefix is <root>/usr.
 prefix=$root/usr
 share=$prefix/share
@@ -63,9 +63,9 @@ metainfo)
     ;;
 versions)
     need file file
-    # A change to project(VERSION) must be carried by hand into both records; 1.00 is 1,0,0,0.
+    # Both records are made from project(VERSION); 1.00 is 1,0,0,0.
     numeric=$(echo "$version.0.0.0" | awk -F. '{ printf "%d,%d,%d,%d", $1, $2, $3, $4 }')
-    rc=$src/resources/varnelo.rc
+    rc=$build/resources/varnelo.rc
     for key in FILEVERSION PRODUCTVERSION; do
         grep -Eq "^$key +$numeric\$" "$rc" || fail "$rc: $key is not $numeric"
     done
@@ -79,8 +79,8 @@ versions)
     # shellcheck disable=SC2086
     [ "$(printf '%04x%04x' $translation)" = "$block" ] || fail "$rc: Translation is not $block"
     icon=$(sed -n 's/.* ICON "\(.*\)"/\1/p' "$rc")
-    file -b "$src/resources/$icon" | grep -q '^MS Windows icon' || fail "$rc: $icon is no .ico"
-    metainfo=$src/resources/$id.metainfo.xml
+    file -b "$icon" | grep -q '^MS Windows icon' || fail "$rc: $icon is no .ico"
+    metainfo=$share/metainfo/$id.metainfo.xml
     release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n 1)
     [ "$release" = "$version" ] || fail "$metainfo: newest release is $release, not $version"
     ;;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The window icon as the program loads it: embedded through the varnelo_resources library.
+// The window icon as the program loads it: embedded through the resources library.
 #include <QColor>
 #include <QImage>
 #include <QSize>

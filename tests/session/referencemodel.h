@@ -8,6 +8,8 @@
 // that differs from the last classified fraction moves the scroll bar to that fraction's limit, and
 // that move runs the first chain unless the bar already stands there.
 
+#include "designfacts.h"
+
 #include <algorithm>
 #include <array>
 #include <optional>
@@ -20,8 +22,8 @@ enum class Control { Text1_0, Picture1, VScroll1, List1 };
 class ReferenceModel
 {
 public:
-    static constexpr int Max = 500;
-    static constexpr int Rows = 6;
+    static constexpr int Max = varnelo::facts::Max;
+    static constexpr int Rows = varnelo::facts::Fractions;
     static constexpr int GasOil = 4;
 
     // Things the model has seen happen, so a run can show that it reached the interesting chains.
@@ -44,13 +46,12 @@ public:
     std::optional<int> readout() const { return m_readout; }
 
     // The row of the drawing area (from its top) that holds the level line, or nothing before the
-    // first redraw. The area is 2655 twips = 177 px of outer height times the level, rounded; in
-    // whole numbers that is (177 * k + 50) / 100 for the level k/100.
+    // first redraw.
     std::optional<int> levelRow() const
     {
         if (!m_hundredths)
             return std::nullopt;
-        return (177 * *m_hundredths + 50) / 100;
+        return varnelo::facts::levelRow(*m_hundredths);
     }
 
     // The user moves the thumb to `value` (a step, a key, the end of a drag).
@@ -81,35 +82,11 @@ public:
         m_focus = Control((int(m_focus) + (backwards ? count - 1 : 1)) % count);
     }
 
-    // The degrees shown for scroll value v: 500 - 5k for the level k/100, where k = v/5 rounded,
-    // except for twenty values that come out one degree low because the level is only the double
-    // nearest to k/100.
-    static int temperatureAt(int v)
-    {
-        constexpr std::array oneDegreeLow{35, 40, 45, 50, 55, 95, 100, 105, 110, 115,
-                                          160, 165, 170, 220, 225, 230, 330, 335, 340, 465};
-        const int whole = Max - 5 * hundredthsAt(v);
-        return std::ranges::find(oneDegreeLow, whole) != oneDegreeLow.end() ? whole - 1 : whole;
-    }
-
-    // The list row for a temperature: a temperature equal to a bound belongs to the higher row.
-    static int fractionAt(int degrees)
-    {
-        constexpr std::array bounds{32, 105, 160, 230, 430};
-        return int(std::ranges::count_if(bounds, [degrees](int bound) { return degrees >= bound; }));
-    }
-
-    // Where the bar goes when a row is picked: the fraction's upper limit, as a scroll value.
-    static int targetOf(int row)
-    {
-        constexpr std::array targets{468, 395, 340, 270, 70, 0};
-        return targets[std::size_t(row)];
-    }
+    static int temperatureAt(int v) { return varnelo::facts::temperatureAt(v); }
+    static int fractionAt(int degrees) { return varnelo::facts::fractionAt(degrees); }
+    static int targetOf(int row) { return varnelo::facts::PickTargets[std::size_t(row)]; }
 
 private:
-    // v / 500 to two decimals is v / 5 to the nearest whole; v / 5 never ends in .5.
-    static int hundredthsAt(int v) { return (v + 2) / 5; }
-
     // Code and user alike: only a different number raises Change.
     void assignValue(int value)
     {
@@ -121,7 +98,7 @@ private:
 
     void VScroll1_Change()
     {
-        m_hundredths = hundredthsAt(m_value);
+        m_hundredths = varnelo::facts::hundredthsAt(m_value);
         UpdateDisplay();
     }
 

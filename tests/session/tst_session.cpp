@@ -562,11 +562,11 @@ const Action Tab = ofKind(Action::PressTab);
 
 Q_DECLARE_METATYPE(Script)
 
-class SessionTest : public QObject
+class TestSession : public QObject
 {
     Q_OBJECT
 
-private Q_SLOTS:
+private slots:
     // The program's style, so the same trough, thumb and key behaviour as a person gets.
     void initTestCase() { varnelo::configureApplication(); }
 
@@ -684,5 +684,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(SessionTest)
+QTEST_MAIN(TestSession)
 #include "tst_session.moc"

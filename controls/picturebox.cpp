@@ -28,6 +28,13 @@ int devicePixel(double logical, qreal ratio)
     return static_cast<int>(std::lround(logical * ratio));
 }
 
+// The device pixels a rectangle of logical pixels covers.
+QRect deviceRect(const QRect &logical, qreal ratio)
+{
+    return {QPoint(devicePixel(logical.left(), ratio), devicePixel(logical.top(), ratio)),
+            QPoint(devicePixel(logical.right() + 1, ratio) - 1, devicePixel(logical.bottom() + 1, ratio) - 1)};
+}
+
 // Screen readers would take a bare QFrame for a window frame; the bar is a picture, and its
 // accessible description carries what it shows.
 QAccessibleInterface *accessiblePictureBox(const QString &className, QObject *object)
@@ -70,9 +77,9 @@ void PictureBox::Cls()
     update(contentsRect());
 }
 
-void PictureBox::Line(float x1, float y1, float x2, float y2, const QColor &color, BoxStyle style)
+void PictureBox::Line(float x1, float y1, float x2, float y2, const QColor &color)
 {
-    m_boxes.push_back({x1, y1, x2, y2, color, style});
+    m_boxes.push_back({x1, y1, x2, y2, color});
     update(contentsRect());
 }
 
@@ -96,28 +103,13 @@ void PictureBox::paintEvent(QPaintEvent *event)
     const qreal ratio = devicePixelRatioF();
     QPainter painter(this);
     painter.scale(1 / ratio, 1 / ratio);
-    const QRect deviceArea(QPoint(devicePixel(area.left(), ratio), devicePixel(area.top(), ratio)),
-                           QPoint(devicePixel(area.right() + 1, ratio) - 1,
-                                  devicePixel(area.bottom() + 1, ratio) - 1));
+    const QRect deviceArea = deviceRect(area, ratio);
     painter.fillRect(deviceArea, m_backColor);
     painter.setClipRect(deviceArea);
     for (const Box &box : m_boxes) {
-        const int left = std::min(pixelOf(box.x1), pixelOf(box.x2));
-        const int right = std::max(pixelOf(box.x1), pixelOf(box.x2));
-        const int top = std::min(pixelOf(box.y1), pixelOf(box.y2));
-        const int bottom = std::max(pixelOf(box.y1), pixelOf(box.y2));
-        const QRect device(QPoint(devicePixel(area.left() + left, ratio), devicePixel(area.top() + top, ratio)),
-                           QPoint(devicePixel(area.left() + right + 1, ratio) - 1,
-                                  devicePixel(area.top() + bottom + 1, ratio) - 1));
-        if (box.style == BoxStyle::Filled) {
-            painter.fillRect(device, box.color);
-        } else {
-            const int edge = std::max(1, devicePixel(1, ratio));
-            painter.fillRect(device.left(), device.top(), device.width(), edge, box.color);
-            painter.fillRect(device.left(), device.bottom() - edge + 1, device.width(), edge, box.color);
-            painter.fillRect(device.left(), device.top(), edge, device.height(), box.color);
-            painter.fillRect(device.right() - edge + 1, device.top(), edge, device.height(), box.color);
-        }
+        const QRect logical(QPoint(std::min(pixelOf(box.x1), pixelOf(box.x2)), std::min(pixelOf(box.y1), pixelOf(box.y2))),
+                            QPoint(std::max(pixelOf(box.x1), pixelOf(box.x2)), std::max(pixelOf(box.y1), pixelOf(box.y2))));
+        painter.fillRect(deviceRect(logical.translated(area.topLeft()), ratio), box.color);
     }
 }
 

@@ -9,6 +9,11 @@
 
 namespace varnelo {
 
+void useRuntimeStyle()
+{
+    QApplication::setStyle(QStringLiteral("Fusion"));
+}
+
 QString runtimeErrorText(const RuntimeError &error)
 {
     return QStringLiteral("Run-time error '%1':\n\n%2")

@@ -27,8 +27,7 @@ QIcon windowIcon()
 
 void configureApplication()
 {
-    // One style everywhere: a trough click steps by LargeChange, as designed, on every desktop.
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    useRuntimeStyle();
     QApplication::setApplicationName(QStringLiteral("Varnelo"));
     QApplication::setApplicationVersion(QStringLiteral(VARNELO_VERSION)); // "1.00", from CMake
     QApplication::setDesktopFileName(QStringLiteral("bg.varnelo.Varnelo"));

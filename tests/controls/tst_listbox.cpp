@@ -2,7 +2,8 @@
 #include "fractions.h"
 #include "listbox.h"
 #include "runtimeerror.h"
-#include "windowtest.h"
+#include "controlstest.h"
+#include "runtime.h"
 
 #include <QCoreApplication>
 #include <QObject>
@@ -49,7 +50,7 @@ private:
     }
 
 private slots:
-    void initTestCase() { varnelo::configureApplication(); }
+    void initTestCase() { varnelo::useRuntimeStyle(); }
 
     void init()
     {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "scrollbar.h"
-#include "windowtest.h"
+#include "controlstest.h"
 
 #include <QCoreApplication>
 #include <QObject>

@@ -139,8 +139,8 @@ void Varnelo::UpdateDisplay()
     const std::int16_t yTop = 0;
     Picture1->Cls();
     // Red from the level line down, then blue from the top down to it: the line itself is blue.
-    Picture1->Line(x1, yBottom, x2, toSingle(yLevel), design::HeatedColor, PictureBox::BoxStyle::Filled);
-    Picture1->Line(x1, toSingle(yLevel), x2, yTop, design::RestColor, PictureBox::BoxStyle::Filled);
+    Picture1->Line(x1, yBottom, x2, toSingle(yLevel), design::HeatedColor);
+    Picture1->Line(x1, toSingle(yLevel), x2, yTop, design::RestColor);
 
     const auto max = static_cast<std::int16_t>(VScroll1->maximum());
     const double t = TemperatureOf(Level, max);

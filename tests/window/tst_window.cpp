@@ -125,7 +125,7 @@ private slots:
     void coloursShowAsDesignedWithTheLabelsBeneath()
     {
         const QImage shown = m_window.form->grab().toImage();
-        const QRgb lavender = qRgb(192, 192, 255), orange = qRgb(255, 192, 128);
+        const QRgb lavender = 0xff000000 | varnelo::facts::FormBack, orange = 0xff000000 | varnelo::facts::LabelBack;
         const QRgb listTop = m_window.list->grab().toImage().pixel(116, 0);
         QVERIFY(listTop != orange);
         QCOMPARE((QList<QRgb>{shown.pixel(4, 100), shown.pixel(450, 120), shown.pixel(146, 23),

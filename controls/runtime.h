@@ -11,6 +11,10 @@
 
 namespace varnelo {
 
+// The controls' one style on every desktop: a trough click steps by LargeChange, as designed, and the
+// arrows, trough and thumb have the same rectangles everywhere. Call before any control is made.
+void useRuntimeStyle();
+
 // The standard text of the run-time error report, e.g. "Run-time error '11':\n\nDivision by zero".
 QString runtimeErrorText(const RuntimeError &error);
 

@@ -19,14 +19,6 @@ class PictureBox : public QFrame
     Q_OBJECT
 
 public:
-    enum class BoxStyle { Outline, Filled };
-
-    struct Box {
-        float x1, y1, x2, y2; // corners in twips, in any order
-        QColor color;
-        BoxStyle style;
-    };
-
     explicit PictureBox(const QColor &backColor, QWidget *parent = nullptr);
 
     // Outer size in twips, frame included, as the form measures it.
@@ -36,21 +28,23 @@ public:
     // Clears the drawing area to the background colour.
     void Cls();
 
-    // The box form of Line: an axis-parallel rectangle between two corners, both edges included,
-    // clipped to the drawing area.
-    void Line(float x1, float y1, float x2, float y2, const QColor &color, BoxStyle style);
+    // The box form of Line, filled: an axis-parallel rectangle between two corners, both edges
+    // included, clipped to the drawing area.
+    void Line(float x1, float y1, float x2, float y2, const QColor &color);
 
     // Tells assistive technology in one sentence what the area shows. Qt announces every call, so an
     // unchanged sentence is not passed on: a screen reader hears only what has changed.
     void describe(const QString &sentence);
 
-    const std::vector<Box> &boxes() const { return m_boxes; }
-    QColor backColor() const { return m_backColor; }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    struct Box {
+        float x1, y1, x2, y2; // corners in twips, in any order
+        QColor color;
+    };
+
     QColor m_backColor;
     std::vector<Box> m_boxes;
 };
