@@ -11,8 +11,8 @@ def row(*cells):
     rows.append([str(c) for c in cells])
 
 
-def spread(values, unit, digits=1):
-    return f"{statistics.median(values):.{digits}f} {unit} ({min(values):.{digits}f}–{max(values):.{digits}f})"
+def spread(values, unit):
+    return f"{statistics.median(values):.1f} {unit} ({min(values):.1f}–{max(values):.1f})"
 
 
 def goal_cells(value, goal, unit):
@@ -42,16 +42,18 @@ startup("xcb on Xvfb", "xcb")
 rows.append(None)
 # QtTest's CSV: function, data tag, metric, value per iteration, total, iterations.
 scale = {"WalltimeMilliseconds": 1e3, "WalltimeNanoseconds": 1e-3}
-events = {tag: float(value) * scale[metric] for _, tag, metric, value, *_ in csv.reader(open(f"{out}/events.csv"))}
+events = {tag: float(value) * scale[metric]
+          for _, tag, metric, value, *_ in csv.reader(open(f"{out}/events.csv"))}
 for name, goal in (("scroll step, with repaint", 100), ("scroll step, handler chain", 10),
                    ("list pick, with repaint", None), ("list pick, handler chain", None)):
-    row(f"{name}, offscreen", f"{events[name]:.2f} µs", "", "", *(goal_cells(events[name], goal, "µs") if goal else []))
+    goal_met = goal_cells(events[name], goal, "µs") if goal else []
+    row(f"{name}, offscreen", f"{events[name]:.2f} µs", "", "", *goal_met)
 rows.append(None)
 
 widths = [max(len(r[i]) for r in rows if r and i < len(r)) for i in range(6)]
 cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), "?")
 qt = re.search(r"Qt (\S+)", open(f"{out}/events.txt").read()).group(1)
-load = lambda name: open(f"{out}/{name}").read().split("load average:")[1].split(",")[0].strip()
+load = lambda name: open(f"{out}/{name}").read().split()[0]
 print(f"\nVarnelo benchmarks (release build) on {cpu}, {os.cpu_count()} logical CPUs, Qt {qt}, "
       f"nice {os.nice(0)}, load average {load('load-start')} at start, {load('load-end')} at the end\n")
 for r in rows:
