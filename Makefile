@@ -32,7 +32,7 @@ soak: build
 		QTEST_FUNCTION_TIMEOUT=86400000 ./build/$(PRESET)/tests/session/tst_session randomSessionMatchesModel
 
 # Benchmarks of a release build (the bench preset), printed as one table: start-up and memory
-# against a bare Qt window, the event path and the model (bench/PERFORMANCE.md explains the figures).
+# against a bare Qt window and the event path (bench/PERFORMANCE.md explains the figures).
 .PHONY: bench
 bench: setup
 	@./scripts/setup hyperfine time xvfb xauth python3
