@@ -29,13 +29,13 @@ soak: build
 	@VARNELO_SESSION_SEED=$(SOAK_SEED) VARNELO_SESSION_MINUTES=$(SOAK_MINUTES) QT_QPA_PLATFORM=offscreen \
 		QTEST_FUNCTION_TIMEOUT=86400000 ./build/$(PRESET)/tests/session/tst_session randomSessionMatchesModel
 
-# Benchmarks of the release build, printed as one table: start-up and memory against a bare Qt
-# window, the event path and the model (bench/PERFORMANCE.md explains the figures).
+# Benchmarks of a release build (the bench preset), printed as one table: start-up and memory
+# against a bare Qt window and the event path (bench/PERFORMANCE.md explains the figures).
 .PHONY: bench
 bench: setup
-	@cmake --preset release >/dev/null
-	@cmake --build --preset release --target varnelo_bench
-	@./build/release/bench/bench_report
+	@./scripts/setup hyperfine time xvfb xauth python3
+	@cmake --workflow --preset bench
+	@bench/run build/bench
 
 clean:
 	rm -rf build
