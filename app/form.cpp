@@ -1,19 +1,59 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form.h"
 
+#include <QApplication>
+#include <QFocusFrame>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
 
 namespace varnelo {
 
+namespace {
+
+// The style's focus frame, a ring just outside its control, kept beneath every control: the picture
+// box and the scroll bar overlap, so a ring above the scroll bar would cover the bar's own pixels.
+// QFocusFrame lifts itself to just beneath its control whenever that control is shown again.
+class FocusFrame : public QFocusFrame
+{
+public:
+    using QFocusFrame::QFocusFrame;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const bool filtered = QFocusFrame::eventFilter(watched, event);
+        if (event->type() == QEvent::Show || event->type() == QEvent::ZOrderChange
+            || event->type() == QEvent::ParentChange)
+            lower();
+        return filtered;
+    }
+};
+
+} // namespace
+
 Form::Form(int clientWidthTwips, int clientHeightTwips, const QColor &backColor, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_backColor(backColor)
+    , m_focusFrame(new FocusFrame(this))
 {
     setFixedSize(twipsToPixels(clientWidthTwips), twipsToPixels(clientHeightTwips));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The frame is the context: a form being destroyed deletes it first, and the focus changes that
+    // the deletion of the other controls brings about no longer reach it.
+    connect(qApp, &QApplication::focusChanged, m_focusFrame, [this](QWidget *, QWidget *now) { showFocusAround(now); });
+}
+
+void Form::showFocusAround(QWidget *focused)
+{
+    // The control itself, not a part of it that holds the focus (the text box's viewport); nothing
+    // once the focus has left the window.
+    QWidget *control = focused;
+    while (control && control->parentWidget() != this)
+        control = control->parentWidget();
+    m_focusFrame->setWidget(control);
+    m_focusFrame->lower();
 }
 
 void Form::showCentred()

@@ -6,11 +6,14 @@
 #include <QColor>
 #include <QWidget>
 
+class QFocusFrame;
+
 namespace varnelo {
 
 // The top-level window a form design becomes: a fixed client area given in twips, a caption, a
 // window menu and a close button but no minimise or maximise button, and a back colour painted by
-// the form itself so that the controls keep the desktop's own palette.
+// the form itself so that the controls keep the desktop's own palette. The control that has the
+// keyboard focus shows it with the style's focus frame around it, beneath every control.
 class Form : public QWidget
 {
     Q_OBJECT
@@ -25,7 +28,10 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    void showFocusAround(QWidget *focused);
+
     QColor m_backColor;
+    QFocusFrame *m_focusFrame;
 };
 
 // Makes a control from its place and size in twips.
