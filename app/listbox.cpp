@@ -128,8 +128,12 @@ QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex 
                                                               const QEvent *event) const
 {
     // Ctrl+click and Ctrl+Space would deselect the selected row; a pick always selects exactly one.
+    // A release picks nothing: the press, or entering the row with the button held, has picked it,
+    // and Click may have moved the selection on since (Qt 6.4 selects again on release after a
+    // press on the selected row).
     const auto command = QListWidget::selectionCommand(index, event);
-    if (!index.isValid() || command == QItemSelectionModel::NoUpdate)
+    if (!index.isValid() || command == QItemSelectionModel::NoUpdate
+        || (event && event->type() == QEvent::MouseButtonRelease))
         return QItemSelectionModel::NoUpdate;
     return QItemSelectionModel::ClearAndSelect;
 }

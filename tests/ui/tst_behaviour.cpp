@@ -277,6 +277,9 @@ private slots:
             << 1 << Gesture{Drag, 3, 4} << showing(70, 430, 5) << 3;
         QTest::newRow("drag from gas oil onto kerosene") << 1 << Gesture{Drag, 4, 3} << showing(270, 229, 3) << 3;
         QTest::newRow("drag from naphtha onto fuel oil") << 1 << Gesture{Drag, 2, 5} << showing(0, 500, 5) << 2;
+        // The press on the selected row picks nothing; nor may the release pick gas oil again.
+        QTest::newRow("drag from the selected naphtha onto gas oil ends on fuel oil")
+            << 2 << Gesture{Drag, 2, 4} << showing(70, 430, 5) << 2;
     }
 
     void mouseGesturePicksOncePerItemEntered()
