@@ -40,9 +40,14 @@ Form::Form(int clientWidthTwips, int clientHeightTwips, const QColor &backColor,
 {
     setFixedSize(twipsToPixels(clientWidthTwips), twipsToPixels(clientHeightTwips));
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The frame is the context: a form being destroyed deletes it first, and the focus changes that
-    // the deletion of the other controls brings about no longer reach it.
-    connect(qApp, &QApplication::focusChanged, m_focusFrame, [this](QWidget *, QWidget *now) { showFocusAround(now); });
+    m_followFocus = connect(qApp, &QApplication::focusChanged, this,
+                            [this](QWidget *, QWidget *now) { showFocusAround(now); });
+}
+
+Form::~Form()
+{
+    // Closing and taking the window apart moves the focus on, when this is no longer a Form.
+    disconnect(m_followFocus);
 }
 
 void Form::showFocusAround(QWidget *focused)

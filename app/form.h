@@ -20,6 +20,7 @@ class Form : public QWidget
 
 public:
     Form(int clientWidthTwips, int clientHeightTwips, const QColor &backColor, QWidget *parent = nullptr);
+    ~Form() override;
 
     // Places the window centred on its screen and shows it.
     void showCentred();
@@ -32,6 +33,7 @@ private:
 
     QColor m_backColor;
     QFocusFrame *m_focusFrame;
+    QMetaObject::Connection m_followFocus;
 };
 
 // Makes a control from its place and size in twips.
