@@ -9,34 +9,11 @@
 
 namespace varnelo {
 
-namespace {
-
-// The style's focus frame, a ring just outside its control, kept beneath every control: the picture
-// box and the scroll bar overlap, so a ring above the scroll bar would cover the bar's own pixels.
-// QFocusFrame lifts itself to just beneath its control whenever that control is shown again.
-class FocusFrame : public QFocusFrame
-{
-public:
-    using QFocusFrame::QFocusFrame;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        const bool filtered = QFocusFrame::eventFilter(watched, event);
-        if (event->type() == QEvent::Show || event->type() == QEvent::ZOrderChange
-            || event->type() == QEvent::ParentChange)
-            lower();
-        return filtered;
-    }
-};
-
-} // namespace
-
 Form::Form(int clientWidthTwips, int clientHeightTwips, const QColor &backColor, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_backColor(backColor)
-    , m_focusFrame(new FocusFrame(this))
+    , m_focusFrame(new QFocusFrame(this))
 {
     setFixedSize(twipsToPixels(clientWidthTwips), twipsToPixels(clientHeightTwips));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -57,6 +34,9 @@ void Form::showFocusAround(QWidget *focused)
     QWidget *control = focused;
     while (control && control->parentWidget() != this)
         control = control->parentWidget();
+    // The style's focus frame is a ring just outside the control. It is kept beneath every control:
+    // the picture box and the scroll bar overlap, so a ring above the scroll bar would cover the
+    // bar's own pixels. QFocusFrame itself would stack it just beneath the control it follows.
     m_focusFrame->setWidget(control);
     m_focusFrame->lower();
 }
