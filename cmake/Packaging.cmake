@@ -18,8 +18,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps finds Qt and the C++ runtime from the binary. The fonts are not linked, so they are
 # named here: the Bulgarian text needs a font with Cyrillic, and either Liberation package has one.
-# No Qt plugin package is needed: Debian ships the xcb platform plugin in libqt6gui6 itself.
+# Nor are Qt's own Bulgarian texts, which the program loads at start. No Qt plugin package is needed:
+# Debian ships the xcb platform plugin in libqt6gui6 itself.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation | fonts-liberation2")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-liberation | fonts-liberation2, qt6-translations-l10n")
 
 include(CPack)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "form.h"
 
+#include <QApplication>
+#include <QFocusFrame>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScreen>
@@ -11,9 +13,32 @@ Form::Form(int clientWidthTwips, int clientHeightTwips, const QColor &backColor,
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , m_backColor(backColor)
+    , m_focusFrame(new QFocusFrame(this))
 {
     setFixedSize(twipsToPixels(clientWidthTwips), twipsToPixels(clientHeightTwips));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_followFocus = connect(qApp, &QApplication::focusChanged, this,
+                            [this](QWidget *, QWidget *now) { showFocusAround(now); });
+}
+
+Form::~Form()
+{
+    // Closing and taking the window apart moves the focus on, when this is no longer a Form.
+    disconnect(m_followFocus);
+}
+
+void Form::showFocusAround(QWidget *focused)
+{
+    // The control itself, not a part of it that holds the focus (the text box's viewport); nothing
+    // once the focus has left the window.
+    QWidget *control = focused;
+    while (control && control->parentWidget() != this)
+        control = control->parentWidget();
+    // The style's focus frame is a ring just outside the control. It is kept beneath every control:
+    // the picture box and the scroll bar overlap, so a ring above the scroll bar would cover the
+    // bar's own pixels. QFocusFrame itself would stack it just beneath the control it follows.
+    m_focusFrame->setWidget(control);
+    m_focusFrame->lower();
 }
 
 void Form::showCentred()

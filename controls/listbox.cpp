@@ -4,6 +4,7 @@
 #include "runtimeerror.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
 
 #include <algorithm>
 #include <iterator>
@@ -77,6 +78,42 @@ void ListBox::keyPressEvent(QKeyEvent *event)
     event->accept();
 }
 
+void ListBox::mousePressEvent(QMouseEvent *event)
+{
+    m_rowUnderPointer = indexAt(event->position().toPoint()).row();
+    QListWidget::mousePressEvent(event);
+}
+
+void ListBox::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Qt delivers a double-click's second press as the double-click alone, and item views take it
+    // for no pick when it lands on the item just pressed, although Click has moved the selection
+    // since. The second press picks as a second single click would.
+    QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
+                      event->globalPosition(), event->button(), event->buttons(), event->modifiers(),
+                      event->pointingDevice());
+    mousePressEvent(&press);
+}
+
+void ListBox::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!(event->buttons() & Qt::LeftButton)) {
+        QListWidget::mouseMoveEvent(event);
+        return;
+    }
+    // Qt's item views select the row under a held button again on every move. When Click has moved
+    // the selection since the press (the display update picks another fraction), a pointer that
+    // trembles inside the row would take it back; only entering another row picks again. That pick
+    // selects once, as an assignment from code does, so the current row stays with the selection.
+    const QModelIndex under = indexAt(event->position().toPoint());
+    event->accept();
+    if (under.row() == m_rowUnderPointer)
+        return;
+    m_rowUnderPointer = under.row();
+    if (under.isValid() && under.row() != m_listIndex)
+        setListIndex(under.row());
+}
+
 void ListBox::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     // Qt 6.4's list view announces its current row as focused to screen readers even when the focus
@@ -91,8 +128,12 @@ QItemSelectionModel::SelectionFlags ListBox::selectionCommand(const QModelIndex 
                                                               const QEvent *event) const
 {
     // Ctrl+click and Ctrl+Space would deselect the selected row; a pick always selects exactly one.
+    // A release picks nothing: the press, or entering the row with the button held, has picked it,
+    // and Click may have moved the selection on since (Qt 6.4 selects again on release after a
+    // press on the selected row).
     const auto command = QListWidget::selectionCommand(index, event);
-    if (!index.isValid() || command == QItemSelectionModel::NoUpdate)
+    if (!index.isValid() || command == QItemSelectionModel::NoUpdate
+        || (event && event->type() == QEvent::MouseButtonRelease))
         return QItemSelectionModel::NoUpdate;
     return QItemSelectionModel::ClearAndSelect;
 }

@@ -7,7 +7,9 @@
 #include <QApplication>
 #include <QIcon>
 #include <QImageReader>
+#include <QLibraryInfo>
 #include <QPixmap>
+#include <QTranslator>
 
 namespace varnelo {
 
@@ -23,6 +25,22 @@ QIcon windowIcon()
     return QIcon(QPixmap::fromImage(reader.read()));
 }
 
+// The toolkit's own texts (context menus, the error report's button) in Bulgarian, like the rest of
+// the window, whatever the desktop's language. Looked for once per application: without the file the
+// program still starts, with the toolkit's English, and says so once.
+void installToolkitTranslations()
+{
+    const QString name = QStringLiteral("qtbase_bg");
+    if (qApp->findChild<QTranslator *>(name, Qt::FindDirectChildrenOnly))
+        return;
+    auto *translator = new QTranslator(qApp);
+    translator->setObjectName(name);
+    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    if (!translator->load(name, directory) || !QCoreApplication::installTranslator(translator))
+        qWarning().noquote() << "varnelo:" << name + QStringLiteral(".qm") << "not found in" << directory
+                             << "- the toolkit's own texts stay in English";
+}
+
 } // namespace
 
 void configureApplication()
@@ -36,6 +54,7 @@ void configureApplication()
 std::unique_ptr<Varnelo> openMainWindow()
 {
     QApplication::setWindowIcon(windowIcon());
+    installToolkitTranslations();
     auto form = std::make_unique<Varnelo>();
     trap([&] { form->Form_Load(); });
     form->showCentred();

@@ -13,7 +13,7 @@ class Varnelo;
 // The style, application name, version and window icon.
 void configureApplication();
 
-// Builds the form from its design, runs Form_Load before the window is first shown, then shows it
+// Installs the toolkit's Bulgarian texts, builds the form from its design, runs Form_Load before the window is first shown, then shows it
 // centred on the screen. The caller keeps the form for as long as the event loop runs.
 std::unique_ptr<Varnelo> openMainWindow();
 

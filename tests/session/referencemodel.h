@@ -54,11 +54,14 @@ public:
         return varnelo::facts::levelRow(*m_hundredths);
     }
 
-    // The user moves the thumb to `value` (a step, a key, the end of a drag).
+    // The user moves the thumb to `value` (a step, a key, a wheel notch over the bar, the end of a
+    // drag). The wheel over the list only scrolls it.
     void userMovesSlider(int value) { assignValue(std::clamp(value, 0, Max)); }
     void userStepsSlider(int delta) { userMovesSlider(m_value + delta); }
 
-    // The user selects `row` by mouse or keyboard; selecting the selected row raises nothing.
+    // The user selects `row` by mouse or keyboard; selecting the selected row raises nothing. With
+    // the mouse that is a press, each of a double-click's two presses, and each row entered with the
+    // button held; moves inside a row and the release select nothing.
     void userSelectsRow(int row)
     {
         m_currentRow = row;

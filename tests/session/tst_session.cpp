@@ -21,6 +21,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <algorithm>
 #include <array>
@@ -47,17 +48,18 @@ using Problem = std::optional<QString>;
 struct Action {
     enum Kind : std::uint8_t {
         ClickArrow, ClickTrough, HoldArrow, HoldTrough, HoldTroughToPointer, DragThumb, PressKey,
-        PressTab, ClickRow, ScrollList, ClickElsewhere, HideAndShow, Restart, KindCount
+        PressTab, ClickRow, ScrollList, ClickElsewhere, HideAndShow, Restart, DoubleClickRow, JitterOnRow,
+        DragAcrossRows, Wheel, KindCount
     };
     enum Place { OnPicture, OnText, OnReadout, OnTitle, OnForm, PlaceCount }; // for ClickElsewhere
 
     Kind kind = ClickArrow;
     bool up = false; // towards value 0 or the list's top; for Tab: backwards
-    int steps = 0; // holds: the repeats to wait for; drags: pointer moves before the release
+    int steps = 0; // holds: the repeats to wait for; drags and jitters: pointer moves; Wheel: notches
     int at = 0; // where inside the target, in thousandths of its extent
-    QPoint offset{}; // drags: from the press to the release
+    QPoint offset{}; // drags: from the press to the release; jitters: the largest move
     int key = 0; // PressKey
-    int row = 0; // ClickRow: the list row; ClickElsewhere: a Place
+    int row = 0; // the list row pressed; ClickElsewhere: a Place; Wheel: 0 over VScroll1, 1 over List1
     Qt::KeyboardModifiers modifiers{};
 };
 using Script = std::vector<Action>;
@@ -100,7 +102,8 @@ public:
     // What the driver did that the model cannot see, and what the model saw in windows since closed.
     std::map<QString, int> tally{{u"held steps"_s, 0}, {u"Ctrl or Shift clicks on the selected row"_s, 0},
                                  {u"drags released beside the bar"_s, 0}, {u"drags past an end"_s, 0},
-                                 {u"page keys in the list"_s, 0}};
+                                 {u"page keys in the list"_s, 0}, {u"rows entered with the button held"_s, 0},
+                                 {u"wheel steps on VScroll1"_s, 0}};
 
     Problem perform(const Action &action);
 
@@ -294,23 +297,125 @@ public:
         return {};
     }
 
-    Problem clickRow(const Action &action)
+    // As a person would: scroll the list with its own arrows until the row is in full view.
+    Problem scrollIntoView(int row)
     {
         varnelo::ListBox *list = m_w.list;
-        QListWidgetItem *item = list->item(action.row);
+        QListWidgetItem *item = list->item(row);
         if (!item)
-            return u"List1 has no row %1"_s.arg(action.row);
-        // As a person would: scroll the list with its own arrows until the row is in full view.
+            return u"List1 has no row %1"_s.arg(row);
         const auto inView = [&] { return list->viewport()->rect().contains(list->visualItemRect(item)); };
         for (int i = 0; i < 12 && !inView(); ++i)
             scrollList({.kind = Action::ScrollList, .up = list->visualItemRect(item).top() < 0});
         if (!inView())
-            return u"row %1 of List1 cannot be scrolled into view"_s.arg(action.row);
+            return u"row %1 of List1 cannot be scrolled into view"_s.arg(row);
+        return {};
+    }
+
+    // The row a person sees under a point of the list's viewport, or -1.
+    int rowAt(QPoint point) const
+    {
+        const QWidget *viewport = m_w.list->viewport();
+        for (int row = 0; row < ReferenceModel::Rows && viewport->rect().contains(point); ++row) {
+            if (m_w.list->visualItemRect(m_w.list->item(row)).contains(point))
+                return row;
+        }
+        return -1;
+    }
+
+    QPoint pointOnRow(const Action &action) const
+    {
+        return inside(m_w.list->visualItemRect(m_w.list->item(action.row)), action.at, 500);
+    }
+
+    Problem clickRow(const Action &action)
+    {
+        if (const Problem problem = scrollIntoView(action.row))
+            return problem;
         tally[u"Ctrl or Shift clicks on the selected row"_s] += action.row == model.listIndex() && action.modifiers;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, action.modifiers,
-                          inside(list->visualItemRect(item), action.at, 500));
+        QTest::mouseClick(m_w.list->viewport(), Qt::LeftButton, action.modifiers, pointOnRow(action));
         model.userFocuses(Control::List1);
         model.userSelectsRow(action.row);
+        return {};
+    }
+
+    // The events Qt delivers for a double-click: press, release, the double-click in place of the
+    // second press, release. Each press picks the row under it, seen anew: the first pick may have
+    // scrolled the list.
+    Problem doubleClickRow(const Action &action)
+    {
+        if (const Problem problem = scrollIntoView(action.row))
+            return problem;
+        QWidget *viewport = m_w.list->viewport();
+        const QPoint at = pointOnRow(action);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+        model.userFocuses(Control::List1);
+        model.userSelectsRow(action.row);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        const int second = rowAt(at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
+        if (second >= 0)
+            model.userSelectsRow(second);
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, at);
+        return {};
+    }
+
+    // A press on a row, then moves with the button held: within a few pixels for a trembling hand,
+    // or up to the offset for a drag across rows, kept inside the viewport. Each row the pointer
+    // enters is picked, seen as the list stands before each move.
+    Problem pressAndMove(const Action &action)
+    {
+        if (const Problem problem = scrollIntoView(action.row))
+            return problem;
+        QWidget *viewport = m_w.list->viewport();
+        const QRect room = viewport->rect().adjusted(1, 1, -1, -1);
+        const QPoint press = pointOnRow(action);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, press);
+        model.userFocuses(Control::List1);
+        model.userSelectsRow(action.row);
+        int under = action.row;
+        QPoint pointer = press;
+        for (int i = 1; i <= action.steps; ++i) {
+            if (action.kind == Action::JitterOnRow) {
+                // Alternating small moves around the press point, inside the row it was pressed on.
+                const QRect pressed = m_w.list->visualItemRect(m_w.list->item(action.row)).adjusted(1, 1, -1, -1);
+                const QPoint shake = i % 2 ? action.offset : -action.offset / 2;
+                pointer = press + shake;
+                pointer = {std::clamp(pointer.x(), pressed.left(), pressed.right()),
+                           std::clamp(pointer.y(), pressed.top(), pressed.bottom())};
+            } else {
+                pointer = press + action.offset * i / action.steps;
+            }
+            pointer = {std::clamp(pointer.x(), room.left(), room.right()), std::clamp(pointer.y(), room.top(), room.bottom())};
+            const int row = rowAt(pointer);
+            QTest::mouseMove(viewport, pointer);
+            if (row != under && row >= 0) {
+                ++tally[u"rows entered with the button held"_s];
+                model.userSelectsRow(row);
+            }
+            under = row;
+        }
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, pointer);
+        return {};
+    }
+
+    // Wheel notches through the window, as the pointer device delivers them: over VScroll1 each
+    // notch is one step, over the list it scrolls the list and picks nothing.
+    Problem wheel(const Action &action)
+    {
+        QWidget *target = action.row == 0 ? static_cast<QWidget *>(m_w.bar) : m_w.list->viewport();
+        QWidget *form = m_w.form.get();
+        const QPoint at = target->mapTo(form, inside(target->rect(), 500, action.at));
+        for (int i = 0; i < action.steps; ++i) {
+            QWindowSystemInterface::handleWheelEvent(
+                form->windowHandle(), QPointF(at), QPointF(form->mapToGlobal(at)), QPoint(),
+                QPoint(0, action.up ? 120 : -120));
+            QCoreApplication::processEvents();
+            if (action.row == 0) {
+                tally[u"wheel steps on VScroll1"_s] += model.value() != (action.up ? 0 : ReferenceModel::Max);
+                model.userStepsSlider(action.up ? -1 : 1);
+            }
+        }
         return {};
     }
 
@@ -424,6 +529,10 @@ const std::array<KindInfo, Action::KindCount> Kinds{{
     {400, u"click {place}"_s, &Session::clickElsewhere},
     {120, u"hide the window and show it again"_s, &Session::hideAndShow},
     {40, u"close the window and start the program again"_s, &Session::restart},
+    {300, u"double-click List1's row {row}"_s, &Session::doubleClickRow},
+    {300, u"press List1's row {row} and tremble by ({dx}, {dy}) px in {steps} moves"_s, &Session::pressAndMove},
+    {300, u"press List1's row {row} and drag by ({dx}, {dy}) px in {steps} moves"_s, &Session::pressAndMove},
+    {300, u"turn the wheel {way} by {steps} over {wheeled}"_s, &Session::wheel},
 }};
 
 Problem Session::perform(const Action &action)
@@ -444,7 +553,8 @@ QString describe(const Action &a)
         {u"dx"_s, QString::number(a.offset.x())}, {u"dy"_s, QString::number(a.offset.y())},
         {u"keys"_s, QKeySequence(QKeyCombination(a.modifiers, Qt::Key(a.key))).toString()},
         {u"tab"_s, a.up ? u"Shift+Tab"_s : u"Tab"_s}, {u"modifiers"_s, modifiers},
-        {u"row"_s, QString::number(a.row)}, {u"place"_s, PlaceNames[std::size_t(a.row) % PlaceNames.size()]}};
+        {u"row"_s, QString::number(a.row)}, {u"place"_s, PlaceNames[std::size_t(a.row) % PlaceNames.size()]},
+        {u"wheeled"_s, a.row == 0 ? u"VScroll1"_s : u"List1"_s}};
     QString text = Kinds[a.kind].text;
     for (const auto &[name, value] : fields)
         text.replace(u'{' + name + u'}', value);
@@ -543,6 +653,16 @@ Action randomAction(Random &random)
             action.modifiers = random.chance(70) ? Qt::ControlModifier : Qt::ShiftModifier;
     } else if (action.kind == Action::ClickElsewhere) {
         action.row = random.below(Action::PlaceCount);
+    } else if (action.kind == Action::DoubleClickRow) {
+        action.row = random.below(ReferenceModel::Rows);
+    } else if (action.kind == Action::JitterOnRow || action.kind == Action::DragAcrossRows) {
+        action.row = random.below(ReferenceModel::Rows);
+        action.steps = random.between(1, 4);
+        const int reach = action.kind == Action::JitterOnRow ? 3 : 70;
+        action.offset = {random.between(-reach, reach), random.between(-reach, reach)};
+    } else if (action.kind == Action::Wheel) {
+        action.row = random.below(2);
+        action.steps = random.between(1, 3);
     }
     return action;
 }
@@ -555,6 +675,7 @@ Action ofKind(Action::Kind kind, bool up = false, int steps = 0, QPoint offset =
 Action row(int row, Qt::KeyboardModifiers held = {}) { return ofKind(Action::ClickRow, false, 0, {}, row, 0, held); }
 Action key(Qt::Key key, Qt::KeyboardModifiers held = {}) { return ofKind(Action::PressKey, false, 0, {}, 0, key, held); }
 Action drag(QPoint offset) { return ofKind(Action::DragThumb, false, 2, offset); }
+Action listDrag(int row, QPoint offset, int steps) { return ofKind(Action::DragAcrossRows, false, steps, offset, row); }
 const Action Up = ofKind(Action::ClickArrow, true);
 const Action Tab = ofKind(Action::PressTab);
 
@@ -600,6 +721,8 @@ private slots:
             << Script{drag({0, -60}), drag({130, 40}), drag({-120, -400})} << 0 << 500 << 5;
         QTest::newRow("the trough repeat stops under the pointer")
             << Script{ofKind(Action::HoldTroughToPointer, true)} << Free << Free << Free;
+        QTest::newRow("a drag from the selected naphtha across kerosene onto gas oil ends on fuel oil")
+            << Script{row(4), row(2), listDrag(2, {44, 29}, 3)} << 70 << 430 << 5;
         QTest::newRow("hiding and showing keeps the bar")
             << Script{row(1), ofKind(Action::HideAndShow), ofKind(Action::ClickElsewhere)} << 395 << 104 << 1;
     }

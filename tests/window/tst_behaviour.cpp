@@ -59,6 +59,15 @@ struct Pick {
     int clicks;
 };
 
+// A mouse gesture on the list, with the list scrolled to its end (rows 2 to 5 in view): a press
+// with small moves inside `row` before the release, a double-click on it, or a press on it dragged
+// onto `to`.
+struct Gesture {
+    enum Kind { Jitter, DoubleClick, Drag } kind;
+    int row;
+    int to;
+};
+
 } // namespace
 
 // The window's behaviour as a pupil meets it: every action goes through real mouse and key events,
@@ -244,6 +253,72 @@ private slots:
             QCOMPARE(barFault(m.drawn(), lineRow(pick.shows.value)), QString());
         else
             QCOMPARE(m.drawn(), drawn);
+    }
+
+    // However the mouse is held, a press on an item is one pick and a double-click is two; moving
+    // onto another item with the button down picks that item.
+    void mouseGesturePicksOncePerItemEntered_data()
+    {
+        QTest::addColumn<int>("from"); // ListIndex assigned before, with the bar drawn
+        QTest::addColumn<Gesture>("gesture");
+        QTest::addColumn<Seen>("shows");
+        QTest::addColumn<int>("clicks");
+        using enum Gesture::Kind;
+        QTest::newRow("press, jitter, release on gas oil ends on fuel oil")
+            << 3 << Gesture{Jitter, 4, 4} << showing(70, 430, 5) << 2;
+        QTest::newRow("press, jitter, release on naphtha") << 5 << Gesture{Jitter, 2, 2} << showing(340, 159, 2) << 1;
+        // The second press picks gas oil again, as a second single click would.
+        QTest::newRow("double-click on gas oil ends on gas oil")
+            << 3 << Gesture{DoubleClick, 4, 4} << showing(70, 430, 4) << 3;
+        // From fuel oil after a gas-oil pick: the first press keeps gas oil, the second finds it selected.
+        QTest::newRow("double-click on gas oil after its pick") << 4 << Gesture{DoubleClick, 4, 4} << showing(70, 430, 4) << 1;
+        QTest::newRow("double-click on naphtha") << 5 << Gesture{DoubleClick, 2, 2} << showing(340, 159, 2) << 1;
+        QTest::newRow("drag from kerosene onto gas oil ends on fuel oil")
+            << 1 << Gesture{Drag, 3, 4} << showing(70, 430, 5) << 3;
+        QTest::newRow("drag from gas oil onto kerosene") << 1 << Gesture{Drag, 4, 3} << showing(270, 229, 3) << 3;
+        QTest::newRow("drag from naphtha onto fuel oil") << 1 << Gesture{Drag, 2, 5} << showing(0, 500, 5) << 2;
+        // The press on the selected row picks nothing; nor may the release pick gas oil again.
+        QTest::newRow("drag from the selected naphtha onto gas oil ends on fuel oil")
+            << 2 << Gesture{Drag, 2, 4} << showing(70, 430, 5) << 2;
+    }
+
+    void mouseGesturePicksOncePerItemEntered()
+    {
+        QFETCH(int, from);
+        QFETCH(Gesture, gesture);
+        QFETCH(Seen, shows);
+        QFETCH(int, clicks);
+        m.bar->setValue(499);
+        m.list->setListIndex(from);
+        m.list->scrollToBottom();
+        m.resetCounts();
+
+        QWidget *viewport = m.list->viewport();
+        const auto centreOf = [this](int row) { return m.list->visualItemRect(m.list->item(row)).center(); };
+        const QPoint at = centreOf(gesture.row);
+        if (gesture.kind == Gesture::DoubleClick) {
+            // Through the window, so that Qt itself turns the second press into a double-click.
+            QTest::mouseDClick(m.form->windowHandle(), Qt::LeftButton, {}, viewport->mapTo(m.form.get(), at));
+        } else {
+            QTest::mousePress(viewport, Qt::LeftButton, {}, at);
+            QPoint last = at;
+            if (gesture.kind == Gesture::Jitter) {
+                for (const QPoint step : {QPoint(1, 1), QPoint(2, -1), QPoint(-1, 2), QPoint(1, -2)}) {
+                    last += step;
+                    QTest::mouseMove(viewport, last);
+                }
+            } else {
+                // The first pick may have scrolled the list: aim where the row is now.
+                QTest::mouseMove(viewport, at + QPoint(1, 1));
+                last = centreOf(gesture.to);
+                QTest::mouseMove(viewport, last);
+                QTest::mouseMove(viewport, last + QPoint(-1, 1));
+            }
+            QTest::mouseRelease(viewport, Qt::LeftButton, {}, last);
+        }
+        QCOMPARE(m.seen(), shows);
+        QCOMPARE(m.clicks->count(), clicks);
+        QCOMPARE(barFault(m.drawn(), lineRow(shows.value)), QString());
     }
 
     // Only what changed is repainted on each step; what ends up on screen must be what painting the

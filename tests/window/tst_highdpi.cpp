@@ -116,6 +116,34 @@ private slots:
         const QImage shown = m.form->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(faultsInArea(shown, m_ratio, levelRow), QString());
     }
+
+    // The focus cue around each tab stop, the picture box included, leaves every device pixel of
+    // the picture box as it was.
+    void focusCueLeavesTheBarsPixelsAlone_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const QString &name : {u"Text1(0)"_s, u"Picture1"_s, u"VScroll1"_s, u"List1"_s})
+            QTest::newRow(qPrintable(name)) << name;
+    }
+
+    void focusCueLeavesTheBarsPixelsAlone()
+    {
+        QFETCH(QString, name);
+        m.bar->setValue(395);
+        const auto shown = [this] { return m.form->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+        QTRY_VERIFY(QApplication::focusWidget());
+        QApplication::focusWidget()->clearFocus();
+        const QImage unfocused = shown();
+        m.form->findChild<QWidget *>(name)->setFocus(Qt::TabFocusReason);
+        const QImage focused = shown();
+
+        const QRectF logical = m.picture->geometry().toRectF(); // right and bottom: the edges beyond
+        const QRect device(QPoint(qRound(logical.left() * m_ratio), qRound(logical.top() * m_ratio)),
+                           QPoint(qRound(logical.right() * m_ratio) - 1, qRound(logical.bottom() * m_ratio) - 1));
+        QVERIFY(focused != unfocused);
+        QCOMPARE(focused.copy(device), unfocused.copy(device));
+        QCOMPARE(faultsInArea(focused, m_ratio, 140), QString());
+    }
 };
 
 int main(int argc, char *argv[])

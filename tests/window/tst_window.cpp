@@ -162,6 +162,48 @@ private slots:
         QCOMPARE(m_window.clicks->count(), 0);
     }
 
+    // Each tab stop, reached with Tab, shows the focus around itself, and the cue goes with the
+    // focus. The bar's pixels, frame included, stay exactly as drawn throughout.
+    void everyTabStopShowsTheFocusWhileItHasIt_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("tabs"); // from Text1(0)
+        QTest::addColumn<int>("value"); // assigned first: 395 draws the bar at level 0.79, 500 changes nothing
+        QTest::newRow("Text1(0)") << u"Text1(0)"_s << 0 << 395;
+        QTest::newRow("Picture1") << u"Picture1"_s << 1 << 395;
+        QTest::newRow("VScroll1") << u"VScroll1"_s << 2 << 395;
+        QTest::newRow("List1") << u"List1"_s << 3 << 395;
+        // Without a selected row the list marks no row as current either.
+        QTest::newRow("List1 before any pick") << u"List1"_s << 3 << 500;
+    }
+
+    void everyTabStopShowsTheFocusWhileItHasIt()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, tabs);
+        QFETCH(int, value);
+        QWidget *stop = control(name);
+        m_window.bar->setValue(value);
+        const QRect picture = m_window.picture->geometry();
+        const QRect around = stop->geometry().adjusted(-4, -4, 4, 4);
+        const auto shown = [this] { return m_window.form->grab().toImage(); };
+        QTRY_VERIFY(QApplication::focusWidget());
+        QApplication::focusWidget()->clearFocus();
+        const QImage unfocused = shown();
+
+        control(u"Text1(0)"_s)->setFocus(Qt::OtherFocusReason);
+        for (int i = 0; i < tabs; ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QTRY_VERIFY(QApplication::focusWidget() == stop || stop->isAncestorOf(QApplication::focusWidget()));
+        const QImage focused = shown();
+        QVERIFY2(focused.copy(around) != unfocused.copy(around), "no sign of the focus at the control");
+        QCOMPARE(focused.copy(picture), unfocused.copy(picture));
+        QCOMPARE(barFault(focused.copy(picture), value == 500 ? NoBar : 140), QString());
+
+        QApplication::focusWidget()->clearFocus();
+        QCOMPARE(shown(), unfocused);
+    }
+
     void statementCanBeSelectedButNotEdited()
     {
         auto *box = control<QPlainTextEdit>(u"Text1(0)"_s);
