@@ -39,3 +39,9 @@ bench: setup
 
 clean:
 	rm -rf build
+
+# `make test` as the README gives it, on a minimal Debian 13 with Qt 6.8 (needs root): the system
+# comes from a cached tarball after the first run, and CI is passed through.
+.PHONY: test-debian13
+test-debian13:
+	@./scripts/test-debian13

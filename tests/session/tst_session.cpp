@@ -446,9 +446,16 @@ public:
         if (!exposed || !QTest::qWaitForWindowActive(m_w.form.get()))
             return u"the window did not come back exposed and active"_s;
         // The offscreen platform keeps a hidden window marked active, so it never reports the
-        // activation a desktop's window manager reports when the window comes back; stand in for it.
-        if (!m_w.form->isActiveWindow())
-            QApplication::setActiveWindow(m_w.form.get());
+        // activation a desktop's window manager reports when the window comes back. Do what such a
+        // desktop does: another window holds the focus meanwhile, and closing it gives it back.
+        if (!m_w.form->isActiveWindow()) {
+            QWidget other;
+            other.show();
+            other.hide();
+            m_w.form->activateWindow();
+            if (!QTest::qWaitForWindowActive(m_w.form.get()))
+                return u"the window did not become active again"_s;
+        }
         return {};
     }
 
