@@ -5,6 +5,7 @@
 #include "varnelo.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
@@ -36,6 +37,10 @@ void configureApplication()
 
 std::unique_ptr<Varnelo> openMainWindow()
 {
+#ifdef Q_OS_WASM
+    // A browser lends Qt none of its fonts: the form's serif, with Cyrillic, comes inside the program.
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSerif-Regular.ttf"));
+#endif
     QApplication::setWindowIcon(windowIcon());
     auto form = std::make_unique<Varnelo>();
     trap([&] { form->Form_Load(); });
