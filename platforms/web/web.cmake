@@ -5,17 +5,17 @@
 # and without catching support every throw would abort instead of showing the report.
 add_compile_options(-fexceptions)
 add_link_options(-fexceptions)
+# Qt's own executables get embind from qt_add_executable; the plain test executables need it too.
+add_link_options(-lembind)
 
 # Only the model's tests run here, under node: the widget tests need a screen.
 set(VARNELO_WEB_TESTS_ONLY_MODEL ON)
 
-# Run once every target exists: the font goes into the resources, and the executable links
-# QtWidgets itself so that Qt's static plugins (the wasm platform, among them) are linked in.
+# Run once every target exists: the font goes into the resources.
 function(varnelo_web_finish)
     qt_add_resources(varnelo_resources "fonts" PREFIX "/fonts"
         BASE /usr/share/fonts/truetype/liberation
         FILES /usr/share/fonts/truetype/liberation/LiberationSerif-Regular.ttf)
-    target_link_libraries(varnelo PRIVATE Qt6::Widgets)
     # A page whose program fails on purpose, for test-web to watch the run-time error report.
     if(VARNELO_BUILD_TESTS)
         qt_add_executable(errorpage ${CMAKE_SOURCE_DIR}/tests/web/errorpage.cpp)
