@@ -10,6 +10,7 @@ add_link_options(-lembind)
 
 # Only the model's tests run here, under node: the widget tests need a screen.
 set(VARNELO_WEB_TESTS_ONLY_MODEL ON)
+set(CMAKE_CROSSCOMPILING_EMULATOR node --require ${CMAKE_CURRENT_LIST_DIR}/node-navigator.cjs)
 
 # Run once every target exists: the font goes into the resources.
 function(varnelo_web_finish)
@@ -25,7 +26,7 @@ endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL varnelo_web_finish)
 
 # The page, titled like the window: the caption is read from the design, where it is written once.
-file(STRINGS ${CMAKE_SOURCE_DIR}/ui/design.h caption_parts REGEX "(WebAddress|CaptionTail)\\[\\] = u\"")
+file(STRINGS ${CMAKE_SOURCE_DIR}/ui/design.h caption_parts ENCODING UTF-8 REGEX "(WebAddress|CaptionTail)\\[\\] = u\"")
 list(TRANSFORM caption_parts REPLACE ".*u\"(.*)\";.*" "\\1")
 list(JOIN caption_parts " " VARNELO_WEB_TITLE)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/index.html.in ${CMAKE_BINARY_DIR}/index.html @ONLY)
