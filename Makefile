@@ -45,3 +45,18 @@ clean:
 .PHONY: test-debian13
 test-debian13:
 	@./scripts/test-debian13
+
+# The program for the browser, built with Qt for WebAssembly: build/web (page, loader, program) and
+# build/varnelo-web.zip. The first run builds Qt for wasm inside a Debian 13 system, cached under
+# ~/.cache/varnelo (needs root or sudo on Debian 12). test-web serves build/web on 127.0.0.1 and
+# drives it in the system's Chromium, headless, through playwright-core.
+.PHONY: web test-web
+web:
+	@./platforms/web/make-web
+
+tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
+	@./scripts/setup nodejs npm chromium python3
+	@cd tests/web && npm ci --no-audit --no-fund --silent
+
+test-web: web tests/web/node_modules/.package-lock.json
+	@node tests/web/test-web.mjs build/web build/web-errorpage

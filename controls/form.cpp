@@ -49,7 +49,9 @@ void Form::showCentred()
         placed.moveCenter(screen->availableGeometry().center());
         move(placed.topLeft());
     }
-    show();
+    // Normal, never maximized: a platform whose theme opens windows maximized (the browser) would
+    // otherwise stretch the fixed-size form over the whole page.
+    showNormal();
 }
 
 void Form::paintEvent(QPaintEvent *event)

@@ -2,11 +2,13 @@
 #include "temperature.h"
 
 #include "arithmetic.h"
+#include "decimal.h"
 #include "runtimeerror.h"
 
 #include <charconv>
 #include <cmath>
 #include <iterator>
+#include <string_view>
 
 namespace varnelo {
 
@@ -21,11 +23,19 @@ double roundToTwoDecimals(double value)
                                        std::chars_format::fixed, 2);
     if (written.ec != std::errc())
         throw RuntimeError(RuntimeError::Overflow);
+#ifdef __EMSCRIPTEN__
+    // Emscripten's C++ library has no from_chars for double.
+    const auto read = readTwoDecimals(std::string_view(std::begin(text), written.ptr));
+    if (!read)
+        throw RuntimeError(RuntimeError::Overflow);
+    return *read;
+#else
     double result = 0;
     const auto read = std::from_chars(std::begin(text), written.ptr, result);
     if (read.ec != std::errc())
         throw RuntimeError(RuntimeError::Overflow);
     return result;
+#endif
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "varnelo.h"
 
 #include <QApplication>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QImageReader>
 #include <QLibraryInfo>
@@ -35,7 +36,11 @@ void installToolkitTranslations()
         return;
     auto *translator = new QTranslator(qApp);
     translator->setObjectName(name);
+#ifdef Q_OS_WASM
+    const QString directory = QStringLiteral(":/i18n"); // a browser has no Qt installed beside the program
+#else
     const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#endif
     if (!translator->load(name, directory) || !QCoreApplication::installTranslator(translator))
         qWarning().noquote() << "varnelo:" << name + QStringLiteral(".qm") << "not found in" << directory
                              << "- the toolkit's own texts stay in English";
@@ -53,6 +58,10 @@ void configureApplication()
 
 std::unique_ptr<Varnelo> openMainWindow()
 {
+#ifdef Q_OS_WASM
+    // A browser lends Qt none of its fonts: the form's serif, with Cyrillic, comes inside the program.
+    QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSerif-Regular.ttf"));
+#endif
     QApplication::setWindowIcon(windowIcon());
     installToolkitTranslations();
     auto form = std::make_unique<Varnelo>();
