@@ -55,7 +55,9 @@ web:
 	@./platforms/web/make-web
 
 tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
-	@./scripts/setup nodejs npm chromium python3
+	@./scripts/setup chromium python3
+	@# Node.js may come from elsewhere with its own npm, which Debian's npm package would conflict with.
+	@command -v npm >/dev/null || ./scripts/setup nodejs npm
 	@cd tests/web && npm ci --no-audit --no-fund --silent
 
 test-web: web tests/web/node_modules/.package-lock.json
