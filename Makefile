@@ -62,3 +62,13 @@ tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/pack
 
 test-web: web tests/web/node_modules/.package-lock.json
 	@node tests/web/test-web.mjs build/web build/web-errorpage
+
+# 64-bit Windows, cross-built here: the Qt it needs is built once into the cache folder (a quarter of
+# an hour), then build/windows/ gets the portable folder, its zip and the installer; test-windows
+# runs every test under Wine and the installer end to end (platforms/windows/README.md).
+.PHONY: windows test-windows
+windows:
+	@./platforms/windows/build
+
+test-windows: windows
+	@./platforms/windows/test

@@ -49,7 +49,8 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         program.setProcessEnvironment(environment);
-        program.start(QStringLiteral(ERROR_HELPER), {how});
+        // Read as text: a Windows program's standard output ends its lines in CR LF.
+        program.start(QStringLiteral(ERROR_HELPER), {how}, QIODevice::ReadOnly | QIODevice::Text);
         QVERIFY2(program.waitForFinished(120'000), "the program did not end");
         const QByteArray errors = program.readAllStandardError();
         QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()),
