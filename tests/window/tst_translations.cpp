@@ -111,7 +111,7 @@ private slots:
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         run.setProcessEnvironment(environment);
-        run.start(program);
+        run.start(program, {}, QIODevice::ReadOnly | QIODevice::Text); // Windows ends its lines in CR LF
         QVERIFY2(run.waitForFinished(120'000), "the program did not end");
         const QString errors = QString::fromLocal8Bit(run.readAllStandardError());
         QVERIFY2(run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0, qPrintable(errors));
