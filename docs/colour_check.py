@@ -3,7 +3,7 @@
 """Checks that the bar's red and blue stay apart for readers with a colour-vision deficiency and in
 greyscale, and draws docs/colour-check.png.
 
-The colours are read from ui/design.h, so the check follows the program. Each vision type is
+The colours are read from window/design.h, so the check follows the program. Each vision type is
 simulated with the matrices of Machado, Oliveira and Fernandes (2009), severity 1.0, applied to linear
 sRGB; greyscale is the WCAG relative luminance. For each pair the script reports the CIEDE2000
 colour difference and the WCAG contrast ratio. Standard library only.
@@ -36,10 +36,10 @@ VISIONS = ("normal", "protanopia", "deuteranopia", "tritanopia", "greyscale")
 
 
 def design_colour(name):
-    text = (ROOT / "ui" / "design.h").read_text(encoding="utf-8")
+    text = (ROOT / "window" / "design.h").read_text(encoding="utf-8")
     match = re.search(r"QColor\s+" + name + r"\((\d+),\s*(\d+),\s*(\d+)\)", text)
     if not match:
-        sys.exit(f"colour {name} not found in ui/design.h")
+        sys.exit(f"colour {name} not found in window/design.h")
     return tuple(int(v) for v in match.groups())
 
 
