@@ -66,3 +66,14 @@ windows:
 
 test-windows: windows
 	@./platforms/windows/test
+
+# Linux on arm64 (Raspberry Pi OS 64-bit and other Debian 12 arm64 systems), cross-built in a Debian 12
+# system of its own (needs root or sudo; cached under ~/.cache/varnelo): package-arm64 leaves
+# build/release/varnelo_<version>_arm64.deb; test-arm64 runs every test under qemu and installs the
+# package with apt into a clean arm64 Debian 12, where the program has to start (platforms/arm64).
+.PHONY: package-arm64 test-arm64
+package-arm64:
+	@./platforms/arm64/build
+
+test-arm64: package-arm64
+	@./platforms/arm64/test

@@ -2,9 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # The install tree as a desktop and a software centre see it, and the project's version as the
 # Windows and AppStream records made from it carry it. One check per mode, so that CTest names what failed:
-#   check_install.sh MODE CMAKE BUILD_DIR ROOT VERSION
+#   check_install.sh MODE CMAKE BUILD_DIR ROOT VERSION [PROBE]
 set -eu
-mode=$1 cmake=$2 build=$3 root=$4 version=$5
+mode=$1 cmake=$2 build=$3 root=$4 version=$5 probe=${6:-}
 # validate-tree expects a file-system root, so the prefix is <root>/usr.
 prefix=$root/usr
 share=$prefix/share
@@ -90,6 +90,18 @@ versions)
     metainfo=$share/metainfo/$id.metainfo.xml
     release=$(sed -n 's/.*<release version="\([^"]*\)".*/\1/p' "$metainfo" | head -n 1)
     [ "$release" = "$version" ] || fail "$metainfo: newest release is $release, not $version"
+    ;;
+starts)
+    # The probe (shownprobe.cpp) ends the program once the event loop runs, with 0 if a window is up;
+    # without it the program would wait for its user, so a time limit ends that as a failure.
+    [ -f "$probe" ] || fail "no probe at $probe"
+    status=0
+    # Under the sanitizers the probe is loaded ahead of their runtime, which they allow only when told.
+    said=$(timeout 300 env LD_PRELOAD="$probe" QT_QPA_PLATFORM=offscreen \
+        ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0" "$prefix/bin/varnelo" 2>&1) || status=$?
+    echo "$said"
+    [ $status -eq 0 ] || fail "$prefix/bin/varnelo ended with status $status"
+    echo "$said" | grep -q '^shown on offscreen: ' || fail "$prefix/bin/varnelo showed no window"
     ;;
 *)
     fail "unknown mode $mode"
