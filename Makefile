@@ -1,5 +1,9 @@
 # The front door: `make run` and `make test` set up, build and go.
 PRESET ?= debug
+# JOBS=<n> caps the compile jobs of every build here, the platform recipes' included.
+ifdef JOBS
+export CMAKE_BUILD_PARALLEL_LEVEL := $(JOBS)
+endif
 .PHONY: setup build run test package clean
 
 setup:

@@ -22,7 +22,7 @@ recipe_exit=""
 recipe_at_exit() {
     recipe_exit="$1; $recipe_exit"
     # shellcheck disable=SC2064
-    trap "status=\$?; $recipe_exit recipe_give \"\$recipe_cache\"; exit \$status" EXIT
+    trap "_exit_status=\$?; $recipe_exit recipe_give \"\$recipe_cache\"; exit \$_exit_status" EXIT
     trap 'exit 130' INT TERM
 }
 
@@ -64,7 +64,11 @@ recipe_as_root() {
     command -v sudo >/dev/null || recipe_fail "needs root or sudo"
     # Made by the user now, so that nothing root makes later can claim them.
     mkdir -p "$VARNELO_CACHE"
-    _script=$1
+    # The script's own name as it was run, from where it was run: it has changed folder since.
+    case $1 in
+        /*) _script=$1 ;;
+        *) _script=${OLDPWD:-$PWD}/$1 ;;
+    esac
     shift
     exec sudo VARNELO_CACHE="$VARNELO_CACHE" VARNELO_OWNER="$(id -u):$(id -g)" JOBS="${JOBS:-}" \
         CI="${CI:-}" DEBIAN_MIRROR="${DEBIAN_MIRROR:-}" "$_script" "$@"
