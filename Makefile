@@ -36,6 +36,7 @@ bench: setup
 	@./scripts/setup hyperfine time xvfb xauth python3
 	@cmake --workflow --preset bench
 	@bench/run build/bench
+	@$(MAKE) --no-print-directory bench-web
 
 clean:
 	rm -rf build
@@ -62,6 +63,12 @@ tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/pack
 
 test-web: web tests/web/node_modules/.package-lock.json
 	@node tests/web/test-web.mjs build/web build/web-errorpage
+
+# The browser build against a bare Qt window built with the same Qt: sizes, the first visit over an
+# emulated 10 Mbit/s, 40 ms link from a compressing server, the repeat visit with the server gone.
+.PHONY: bench-web
+bench-web: web tests/web/node_modules/.package-lock.json
+	@node bench/web/bench-web.mjs build/web build/web-bare
 
 # 64-bit Windows, cross-built here: the Qt it needs is built once into the cache folder (a quarter of
 # an hour), then build/windows/ gets the portable folder, its zip and the installer; test-windows

@@ -16,7 +16,7 @@ if [ ! -f "$stamps/packages" ]; then
     apt-get -o DPkg::Lock::Timeout=900 update -qq
     apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends \
         emscripten cmake ninja-build qt6-base-dev qt6-base-dev-tools dpkg-dev python3 nodejs \
-        fonts-liberation zip brotli xz-utils >/dev/null
+        fonts-liberation zip brotli xz-utils patch qt6-l10n-tools qt6-translations-l10n fonttools >/dev/null
     touch "$stamps/packages"
 fi
 
@@ -38,6 +38,11 @@ if [ ! -f "$stamps/source" ]; then
     rm -rf "$base/src" && mkdir -p "$base/src"
     (cd "$base/src" && apt-get source -qq --download-only qt6-base >/dev/null && \
         dpkg-source -x --skip-patches qt6-base_*.dsc qtbase >/dev/null)
+    # The browser's own changes to Qt (the recipe copies them beside this script).
+    for patch in "$base"/qt-*.patch; do
+        [ -f "$patch" ] || continue
+        patch -d "$base/src/qtbase" -p1 --quiet <"$patch"
+    done
     touch "$stamps/source"
 fi
 
@@ -47,13 +52,11 @@ if [ ! -f "$stamps/qt" ]; then
     export EMSDK="$base/emsdk"
     rm -rf "$base/qt-build" && mkdir -p "$base/qt-build"
     cd "$base/qt-build"
+    features=$(sed -e 's/#.*//' -e '/^ *$/d' -e 's/^ *\([^ ]*\) *$/-no-feature-\1/' "$base/qt-features")
+    # shellcheck disable=SC2086
     "$base/src/qtbase/configure" -platform wasm-emscripten -qt-host-path /usr \
         -prefix "$base/qt-wasm" -static -release -optimize-size -unity-build \
-        -nomake examples -nomake tests -no-warnings-are-errors \
-        -no-feature-network -no-feature-sql -no-feature-xml -no-feature-concurrent \
-        -no-feature-printsupport -no-dbus -no-feature-thread \
-        -no-feature-pdf -no-feature-jpeg -no-feature-gif -no-feature-ico \
-        -no-feature-textodfwriter -no-feature-movie -no-feature-sessionmanager \
+        -nomake examples -nomake tests -no-warnings-are-errors -no-feature-thread $features \
         -- -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/cmake" \
         >"$base/qt-configure.log" 2>&1 || { tail -n 40 "$base/qt-configure.log"; exit 1; }
     nice cmake --build . --parallel 2 >"$base/qt-build.log" 2>&1 \
