@@ -47,28 +47,22 @@ clean:
 test-debian13:
 	@./scripts/test-debian13
 
-# The program for the browser, built with Qt for WebAssembly: build/web (page, loader, program) and
-# build/varnelo-web.zip. The first run builds Qt for wasm inside a Debian 13 system, cached under
-# ~/.cache/varnelo (needs root or sudo on Debian 12). test-web serves build/web on 127.0.0.1 and
-# drives it in the system's Chromium, headless, through playwright-core.
+# The program for the browser, built with Qt for WebAssembly: build/web (page, program, offline copy) and
+# build/varnelo-web.zip. The first run builds Qt for wasm in the Debian 13 system, cached under
+# ~/.cache/varnelo (needs root or sudo). test-web serves build/web on 127.0.0.1 and drives it in the
+# system's Chromium, headless, through playwright-core (platforms/web/README.md).
 .PHONY: web test-web
 web:
-	@./platforms/web/make-web
+	@./platforms/web/build
 
-tests/web/node_modules/.package-lock.json: tests/web/package.json tests/web/package-lock.json
-	@./scripts/setup chromium python3
-	@# Node.js may come from elsewhere with its own npm, which Debian's npm package would conflict with.
-	@command -v npm >/dev/null || ./scripts/setup nodejs npm
-	@cd tests/web && npm ci --no-audit --no-fund --silent
-
-test-web: web tests/web/node_modules/.package-lock.json
-	@node tests/web/test-web.mjs build/web build/web-errorpage
+test-web: web
+	@./platforms/web/test
 
 # The browser build against a bare Qt window built with the same Qt: sizes, the first visit over an
 # emulated 10 Mbit/s, 40 ms link from a compressing server, the repeat visit with the server gone.
 .PHONY: bench-web
-bench-web: web tests/web/node_modules/.package-lock.json
-	@node bench/web/bench-web.mjs build/web build/web-bare
+bench-web: web
+	@./platforms/web/test bench
 
 # 64-bit Windows, cross-built here: the Qt it needs is built once into the cache folder (a quarter of
 # an hour), then build/windows/ gets the portable folder, its zip and the installer; test-windows
