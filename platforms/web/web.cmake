@@ -63,13 +63,13 @@ file(STRINGS ${CMAKE_SOURCE_DIR}/window/design.h caption_parts ENCODING UTF-8 RE
 list(TRANSFORM caption_parts REPLACE ".*u\"(.*)\";.*" "\\1")
 list(JOIN caption_parts " " VARNELO_WEB_TITLE)
 # The page's screen: the form's client area from the design, Qt's frame around it (a 4 px border, a
-# 22 px title bar) and an 8 px margin.
+# 22 px title bar) and a 16 px margin, which leaves Qt room to centre the client area.
 file(STRINGS ${CMAKE_SOURCE_DIR}/window/design.h client REGEX "Client(Width|Height) = [0-9]+;")
 list(TRANSFORM client REPLACE ".* = ([0-9]+);.*" "\\1")
 list(GET client 0 width_twips)
 list(GET client 1 height_twips)
-math(EXPR VARNELO_WEB_SCREEN_WIDTH "${width_twips} / 15 + 2 * 4 + 2 * 8")
-math(EXPR VARNELO_WEB_SCREEN_HEIGHT "${height_twips} / 15 + 2 * 4 + 22 + 2 * 8")
+math(EXPR VARNELO_WEB_SCREEN_WIDTH "${width_twips} / 15 + 2 * 4 + 2 * 16")
+math(EXPR VARNELO_WEB_SCREEN_HEIGHT "${height_twips} / 15 + 2 * 4 + 22 + 2 * 16")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/index.html.in ${CMAKE_BINARY_DIR}/index.html @ONLY)
 # The web app manifest, named as the desktop entry names the program in Bulgarian.
 foreach(key Name GenericName Comment)
