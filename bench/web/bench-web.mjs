@@ -77,6 +77,6 @@ const repeat = median(times.program.repeat), repeatBare = median(times.bare.repe
 row('repeat visit, server gone', spread(times.program.repeat), spread(times.bare.repeat),
     repeat / repeatBare, '<= 0.8 s', repeat <= 800);
 const widths = rows[0].map((_, i) => Math.max(...rows.map(r => r[i].length)));
-console.log(`navigation to the first painted form, medians of ${runs} (range), headless Chromium:`);
+console.log(`bench-web, headless Chromium: times from navigation to the first painted form, medians of ${runs} (range)`);
 for (const r of rows)
     console.log(r.map((cell, i) => cell.padEnd(widths[i])).join('  ').trimEnd());
