@@ -40,6 +40,7 @@ bench: setup
 	@./scripts/setup hyperfine time xvfb xauth python3
 	@cmake --workflow --preset bench
 	@bench/run build/bench
+	@$(MAKE) --no-print-directory bench-web
 
 clean:
 	rm -rf build
@@ -50,7 +51,7 @@ clean:
 test-debian13:
 	@./scripts/test-debian13
 
-# The program for the browser, built with Qt for WebAssembly: build/web (page, loader, program) and
+# The program for the browser, built with Qt for WebAssembly: build/web (page, program, offline copy) and
 # build/varnelo-web.zip. The first run builds Qt for wasm in the Debian 13 system, cached under
 # ~/.cache/varnelo (needs root or sudo). test-web serves build/web on 127.0.0.1 and drives it in the
 # system's Chromium, headless, through playwright-core (platforms/web/README.md).
@@ -60,6 +61,12 @@ web:
 
 test-web: web
 	@./platforms/web/test
+
+# The browser build against a bare Qt window built with the same Qt: sizes, the first visit over an
+# emulated 10 Mbit/s, 40 ms link from a compressing server, the repeat visit with the server gone.
+.PHONY: bench-web
+bench-web: web
+	@./platforms/web/test bench
 
 # 64-bit Windows, cross-built here: the Qt it needs is built once into the cache folder (a quarter of
 # an hour), then build/windows/ gets the portable folder, its zip and the installer; test-windows

@@ -12,6 +12,12 @@
 #include <QPixmap>
 #include <QTranslator>
 
+#ifdef Q_OS_WASM
+#include <emscripten.h>
+
+#include <cstdlib>
+#endif
+
 namespace varnelo {
 
 namespace {
@@ -61,6 +67,9 @@ std::unique_ptr<Varnelo> openMainWindow()
 #ifdef Q_OS_WASM
     // A browser lends Qt none of its fonts: the form's serif, with Cyrillic, comes inside the program.
     QFontDatabase::addApplicationFont(QStringLiteral(":/fonts/LiberationSerif-Regular.ttf"));
+    // In a browser exec() never returns, so closing the window would quit into a blank page: end
+    // the program instead, which the page's loader is told of.
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, [] { emscripten_force_exit(EXIT_SUCCESS); });
 #endif
     QApplication::setWindowIcon(windowIcon());
     installToolkitTranslations();

@@ -3,11 +3,11 @@
 // drives Debian's Chromium headless through playwright-core, and checks what a person sees: the
 // form's pixels and the names Qt mirrors into the page for screen readers.
 //   node tests/web/test-web.mjs build/web [build/web-errorpage]
-import { spawn } from 'node:child_process';
 import { mkdtempSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { chromium } from 'playwright-core';
+import { formShown, openForm, serve } from './page.mjs';
 
 const folder = resolve(process.argv[2] ?? 'build/web');
 const errorFolder = process.argv[3] ? resolve(process.argv[3]) : null;
@@ -15,19 +15,6 @@ const browserPath = process.env.CHROMIUM ?? '/usr/bin/chromium';
 const title = 'https://varnelo.bg Varnelo, бензин';
 const readout = degrees => `Достигната температура: ${degrees} градуса.`;
 const colours = { heated: [210, 30, 30], rest: [100, 130, 230], form: [192, 192, 255] };
-
-function serve(directory) {
-    return new Promise((resolveServer, reject) => {
-        const server = spawn('python3', ['-u', '-m', 'http.server', '0', '--bind', '127.0.0.1',
-                                         '--directory', directory], { stdio: ['ignore', 'pipe', 'ignore'] });
-        server.stdout.on('data', data => {
-            const port = /port (\d+)/.exec(String(data));
-            if (port)
-                resolveServer({ server, url: `http://127.0.0.1:${port[1]}/` });
-        });
-        server.on('exit', code => reject(new Error(`http.server ended with ${code}`)));
-    });
-}
 
 let failures = 0;
 async function check(name, body) {
@@ -56,34 +43,6 @@ async function until(look, what, ms = 10000) {
             throw new Error(`${what}; saw ${JSON.stringify(last.seen)}`);
         await new Promise(r => setTimeout(r, 50));
     }
-}
-
-// Opens a page and waits for the form: a window canvas painted mostly in the form's colour.
-// Returns the milliseconds from navigation start to that first painted form, as the page timed them.
-async function openForm(page, url) {
-    await page.goto(url);
-    return page.evaluate(form => new Promise((shown, reject) => {
-        const limit = performance.now() + 60000;
-        const look = () => {
-            const screen = document.querySelector('#screen') ?? document.body;
-            const canvases = [...screen.querySelectorAll('*')].flatMap(
-                element => [...(element.shadowRoot?.querySelectorAll('canvas') ?? [])]);
-            for (const canvas of canvases) {
-                if (canvas.width < 200 || canvas.height < 200)
-                    continue;
-                const { data } = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height);
-                let formPixels = 0;
-                for (let i = 0; i < data.length; i += 4)
-                    formPixels += data[i] === form[0] && data[i + 1] === form[1] && data[i + 2] === form[2];
-                if (formPixels > data.length / 16)
-                    return shown(performance.now());
-            }
-            if (performance.now() > limit)
-                return reject(new Error('no form painted within 60 s'));
-            requestAnimationFrame(look);
-        };
-        look();
-    }), colours.form);
 }
 
 // The colour drawn at a point of the page, read from the window canvas under it.
@@ -246,15 +205,24 @@ await check('a keyboard step moves the scroll bar', async () => {
     await readoutShows(page, 500);
 });
 
-await check('nothing is fetched from anywhere but the server', async () => {
-    expect(foreign.length === 0, foreign.join(', '));
+await check('closing the window leaves a page that says the program ended, whose button starts it again', async () => {
+    await page.locator('.qt-window .title-bar .image-button').last().click();
+    await page.locator('body[data-state="ended"]').waitFor({ timeout: 10000 });
+    expect(await page.locator('#message').textContent() === 'Програмата приключи.', 'no ended message');
+    expect(await page.locator('#restart').isVisible(), 'no restart button');
+    if (shots)
+        await page.screenshot({ path: join(shots, 'web-ended.png') });
+    await page.locator('#restart').click();
+    await formShown(page);
+    await enableScreenReader(page);
+    expect(await scrollValue(page) === 500, `value ${await scrollValue(page)} after the restart`);
 });
 
 if (errorFolder) {
     const errors = await serve(errorFolder);
-    await check('the run-time error report appears and closing it ends the program', async () => {
+    await check('the run-time error report appears and closing it ends the program, leaving the ended page', async () => {
         const errorPage = await context.newPage();
-        await openForm(errorPage, `${errors.url}errorpage.html`);
+        await openForm(errorPage, errors.url);
         await enableScreenReader(errorPage);
         const message = await until(async () => {
             const seen = await errorPage.locator('textarea').allTextContents();
@@ -263,15 +231,239 @@ if (errorFolder) {
         if (shots)
             await errorPage.screenshot({ path: join(shots, 'web-error.png') });
         await errorPage.keyboard.press('Enter');
-        await until(async () => {
-            const seen = await errorPage.locator('#qtstatus').textContent();
-            return { ok: /exit with code 1/.test(seen), seen };
-        }, 'the program ended with code 1');
+        await errorPage.locator('body[data-state="ended"]').waitFor({ timeout: 10000 });
+        const code = await errorPage.locator('body').getAttribute('data-exit-code');
+        expect(code === '1', `the program ended with code ${code}`);
+        expect(await errorPage.locator('#restart').isVisible(), 'no restart button');
         await errorPage.close();
         return message.seen.find(t => t.includes('Run-time')).replace(/\n+/g, ' ');
     });
     errors.server.kill();
 }
+
+
+// Phones and tablets, as Chromium emulates them (a touch screen, a mobile viewport), with the folder
+// served compressed: the whole form on the screen, and a finger doing what the mouse does.
+const compressed = await serve(folder, true);
+const mobileBrowser = await chromium.launch({
+    executablePath: browserPath,
+    headless: true,
+    // school.test stands for a school's server reached over plain HTTP: not a secure context.
+    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync',
+           '--host-resolver-rules=MAP school.test 127.0.0.1'],
+});
+const devices = {
+    'a phone upright': { viewport: { width: 360, height: 740 }, deviceScaleFactor: 3 },
+    'a phone on its side': { viewport: { width: 740, height: 360 }, deviceScaleFactor: 3 },
+    'a tablet': { viewport: { width: 768, height: 1024 }, deviceScaleFactor: 2 },
+};
+const mobileContexts = [];
+async function mobilePage(device) {
+    const mobile = await mobileBrowser.newContext({ ...devices[device], isMobile: true, hasTouch: true });
+    mobile.on('request', request => {
+        const host = new URL(request.url()).hostname;
+        if (host !== '127.0.0.1' && host !== 'school.test')
+            foreign.push(request.url());
+    });
+    mobileContexts.push(mobile);
+    const mobilePageOpened = await mobile.newPage();
+    return { mobile, page: mobilePageOpened, cdp: await mobile.newCDPSession(mobilePageOpened) };
+}
+// Where the window, its canvas and the page lie, in the page's own (layout) pixels, and how much of
+// the page the screen shows (the visual viewport).
+function layoutOf(page) {
+    return page.evaluate(() => {
+        const inShadows = selector => [...document.querySelectorAll('*')]
+            .map(element => element.shadowRoot?.querySelector(selector)).find(Boolean);
+        const box = element => { const r = element.getBoundingClientRect(); return { left: r.left, top: r.top, right: r.right, bottom: r.bottom }; };
+        const canvas = inShadows('canvas.qt-window-content');
+        const visual = window.visualViewport;
+        return {
+            window: box(inShadows('.qt-window')),
+            canvas: { ...box(canvas), pixels: canvas.width },
+            ratio: window.devicePixelRatio,
+            seen: { left: visual.offsetLeft, top: visual.offsetTop, right: visual.offsetLeft + visual.width,
+                    bottom: visual.offsetTop + visual.height, scale: visual.scale },
+            page: { width: document.documentElement.clientWidth, scrollWidth: document.documentElement.scrollWidth },
+        };
+    });
+}
+// A finger, through Chromium's own touch input: the page sees pointer events of type touch.
+async function finger(cdp, type, point) {
+    await cdp.send('Input.dispatchTouchEvent', { type, touchPoints: point ? [{ x: point.x, y: point.y }] : [] });
+}
+async function fingerTap(cdp, point) {
+    await finger(cdp, 'touchStart', point);
+    await finger(cdp, 'touchEnd');
+}
+// Points of the form in the coordinates input is given in: the design's pixels scaled as the page
+// shows them.
+async function formPoint(page, x, y) {
+    const box = await boxOf(page, page.locator('canvas.qt-window-content').first());
+    const scale = box.width / 476;
+    return { x: box.x + x * scale, y: box.y + y * scale };
+}
+async function upArrow(page) {
+    const bar = await boxOf(page, page.locator('[id="QApplication.Varnelo.VScroll1"]'));
+    return { x: bar.x + bar.width / 2, y: bar.y + bar.width / 2 };
+}
+// The thumb at the cold end (value 500): just above the lower arrow.
+async function thumbAtBottom(page) {
+    const bar = await boxOf(page, page.locator('[id="QApplication.Varnelo.VScroll1"]'));
+    return { x: bar.x + bar.width / 2, y: bar.y + bar.height - bar.width - 5 * (bar.width / 25) };
+}
+
+for (const device of Object.keys(devices)) {
+    await check(`on ${device} the whole form is on the screen, centred, sharp, without sideways scrolling`, async () => {
+        const { page: mobile } = await mobilePage(device);
+        await openForm(mobile, compressed.url);
+        const at = await layoutOf(mobile);
+        const { window: w, seen } = at;
+        expect(w.left >= seen.left && w.right <= seen.right && w.top >= seen.top && w.bottom <= seen.bottom,
+               `window ${JSON.stringify(w)} outside what the screen shows ${JSON.stringify(seen)}`);
+        expect(at.page.scrollWidth <= at.page.width && seen.right - seen.left >= at.page.width - 1,
+               `the page is ${at.page.scrollWidth} wide, ${seen.right - seen.left} of ${at.page.width} shown`);
+        const sideways = (w.left - seen.left) - (seen.right - w.right);
+        const upright = (w.top - seen.top) - (seen.bottom - w.bottom);
+        expect(Math.abs(sideways) <= 2 && Math.abs(upright) <= 2, `off centre by ${sideways}, ${upright}`);
+        // Sharp: the canvas has a pixel for each device pixel it covers on the screen, zoom included,
+        // and at the page's own size it starts on a whole device pixel.
+        const { canvas, ratio } = at;
+        const shown = ratio * seen.scale;
+        expect(Math.abs(canvas.pixels - (canvas.right - canvas.left) * shown) < 1.5 &&
+               (seen.scale !== 1 || Math.abs(canvas.left * ratio - Math.round(canvas.left * ratio)) < 0.01),
+               `canvas of ${canvas.pixels} pixels over ${canvas.right - canvas.left} CSS px at ${ratio} x ${seen.scale}, from ${canvas.left}`);
+        if (shots && device === 'a phone upright')
+            await mobile.screenshot({ path: join(shots, 'web-phone.png') });
+        return `zoom ${seen.scale.toFixed(2)}`;
+    });
+}
+
+await check('on a phone, taps on the up arrow and on a row give the desktop\'s read-outs', async () => {
+    const { page: mobile, cdp } = await mobilePage('a phone upright');
+    await openForm(mobile, compressed.url);
+    await enableScreenReader(mobile);
+    await fingerTap(cdp, await upArrow(mobile));
+    await readoutShows(mobile, 0);
+    expect(await scrollValue(mobile) === 499, `value ${await scrollValue(mobile)}`);
+    await fingerTap(cdp, await formPoint(mobile, 184 + 100, 80 + 1 + 18 * rows.naphtha + 9));
+    await readoutShows(mobile, 159);
+    expect(await scrollValue(mobile) === 340, `value ${await scrollValue(mobile)}`);
+});
+
+await check('on a phone, a finger dragging the thumb moves it as the mouse does, the change at release', async () => {
+    // The same drag, by finger on one page and by mouse on another.
+    const drag = async (by) => {
+        const { page: mobile, cdp } = await mobilePage('a phone upright');
+        await openForm(mobile, compressed.url);
+        await enableScreenReader(mobile);
+        const before = await readoutText(mobile);
+        const from = await thumbAtBottom(mobile);
+        const to = y => ({ x: from.x, y: from.y - y });
+        if (by === 'finger') {
+            await finger(cdp, 'touchStart', from);
+            for (let y = 10; y <= 120; y += 10)
+                await finger(cdp, 'touchMove', to(y));
+        } else {
+            await mobile.mouse.move(from.x, from.y);
+            await mobile.mouse.down();
+            for (let y = 10; y <= 120; y += 10)
+                await mobile.mouse.move(to(120).x, to(y).y);
+        }
+        await new Promise(r => setTimeout(r, 300));
+        const during = await readoutText(mobile);
+        if (by === 'finger')
+            await finger(cdp, 'touchEnd');
+        else
+            await mobile.mouse.up();
+        const after = await until(async () => {
+            const seen = await readoutText(mobile);
+            return { ok: seen !== before, seen };
+        }, `a new read-out after the ${by} is lifted`);
+        return { before, during, after: after.seen, value: await scrollValue(mobile) };
+    };
+    const byFinger = await drag('finger');
+    const byMouse = await drag('mouse');
+    expect(byFinger.during === byFinger.before, `the read-out changed during the drag: ${byFinger.during}`);
+    expect(byFinger.value < 500, `the thumb did not move: ${byFinger.value}`);
+    expect(byFinger.value === byMouse.value && byFinger.after === byMouse.after,
+           `finger ${byFinger.value} "${byFinger.after}", mouse ${byMouse.value} "${byMouse.after}"`);
+    return `${byFinger.value}: ${byFinger.after}`;
+});
+
+await check('on a phone, a cancelled touch leaves nothing stuck: the next taps step by one each', async () => {
+    const { page: mobile, cdp } = await mobilePage('a phone upright');
+    await openForm(mobile, compressed.url);
+    await enableScreenReader(mobile);
+    const from = await thumbAtBottom(mobile);
+    await finger(cdp, 'touchStart', from);
+    await finger(cdp, 'touchMove', { x: from.x, y: from.y - 40 });
+    await finger(cdp, 'touchCancel');
+    await new Promise(r => setTimeout(r, 300));
+    const settled = await scrollValue(mobile);
+    for (const step of [1, 2]) {
+        await fingerTap(cdp, await upArrow(mobile));
+        await until(async () => {
+            const seen = await scrollValue(mobile);
+            return { ok: seen === settled - step, seen };
+        }, `value ${settled - step} after tap ${step} following the cancelled touch`);
+    }
+});
+
+await check('a server without HTTPS (not localhost) still runs the page, without the offline copy', async () => {
+    const { page: mobile } = await mobilePage('a tablet');
+    await openForm(mobile, compressed.url.replace('127.0.0.1', 'school.test'));
+    const offline = await mobile.evaluate(() => ({ secure: window.isSecureContext, worker: 'serviceWorker' in navigator }));
+    expect(!offline.secure && !offline.worker, JSON.stringify(offline));
+});
+
+await check('installable: Chromium reports no installability errors', async () => {
+    // Not in an incognito-like context: installing needs a profile.
+    const installProfile = mkdtempSync(join(tmpdir(), 'varnelo-chromium-'));
+    const installing = await chromium.launchPersistentContext(installProfile, {
+        executablePath: browserPath, headless: true, ...devices['a phone upright'], isMobile: true, hasTouch: true,
+        args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-sync',
+               '--disable-background-networking', '--disable-component-update'],
+    });
+    try {
+        const mobile = await installing.newPage();
+        const cdp = await installing.newCDPSession(mobile);
+        await openForm(mobile, compressed.url);
+        await mobile.evaluate(() => navigator.serviceWorker.ready);
+        const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+        expect(installabilityErrors.length === 0, JSON.stringify(installabilityErrors));
+        const manifest = await cdp.send('Page.getAppManifest');
+        expect(manifest.errors.length === 0, JSON.stringify(manifest.errors));
+    } finally {
+        await installing.close();
+        rmSync(installProfile, { recursive: true, force: true });
+    }
+});
+
+await check('after one visit the program opens with the server stopped', async () => {
+    const { mobile, page: first } = await mobilePage('a phone upright');
+    await openForm(first, compressed.url);
+    const state = await first.evaluate(async () => (await navigator.serviceWorker.ready).active.state);
+    expect(state === 'activated', `the service worker is ${state}`);
+    await first.close();
+    compressed.server.kill();
+    await new Promise(r => compressed.server.once('exit', r));
+    const again = await mobile.newPage();
+    const ms = await openForm(again, compressed.url);
+    await enableScreenReader(again);
+    expect(await scrollValue(again) === 500, `value ${await scrollValue(again)}`);
+    return `shown ${Math.round(ms)} ms after navigation, from the offline copy`;
+});
+
+for (const mobile of mobileContexts)
+    await mobile.close();
+await mobileBrowser.close();
+compressed.server.kill();
+
+await check('nothing is fetched from anywhere but the server', async () => {
+    expect(foreign.length === 0, foreign.join(', '));
+});
 
 await context.close();
 server.kill();
