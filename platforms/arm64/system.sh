@@ -2,7 +2,11 @@
 # Debian 12 systems in the cache folder, each keyed by what it is made of:
 #   cross_system     the build machine's architecture with arm64 added and platforms/arm64/packages
 #                    installed, used in place ($cross), held shared while in use
-#   target_system D  a clean arm64 Debian 12 minbase, kept as a tarball, unpacked fresh into D
+#   target_system D DEPENDS
+#                    a clean arm64 Debian 12 minbase, kept as a tarball, unpacked fresh into D; or, when
+#                    a package with the Depends line DEPENDS was installed into it before, that system
+#                    with what apt then installed, and $target_has_depends set
+#   target_keep D    keeps the system at D, with the package purged, for the next target_system
 #   in_system D CMD  runs CMD as root in the system at D, the clone and the cache folder bound at
 #                    their own paths and CMD started in the clone; the mounts vanish with CMD
 #   binfmt_on        lets the kernel run arm64 programs through the cross system's qemu until exit
@@ -82,9 +86,27 @@ target_system() {
     fi
     rm -rf --one-file-system "$1"
     mkdir -p "$1"
-    tar -C "$1" -xzf "$tarball"
+    # Installing the dependencies runs every maintainer script under emulation, minutes each time; what
+    # apt resolves for one Depends line is the same every time, so it is done once per Depends line.
+    target_depends=$recipe_dir/depends-$(recipe_key "$2").tar
+    target_has_depends=""
+    if [ -f "$target_depends" ]; then
+        tar -C "$1" -xf "$target_depends"
+        target_has_depends=yes
+    else
+        tar -C "$1" -xzf "$tarball"
+    fi
     apt_sources "$1"
     apt_archives arm64-target-apt-archives "$1"
+}
+
+target_keep() {
+    [ -z "$target_has_depends" ] || return 0
+    recipe_step "$logs/purge.log" in_system "$1" dpkg --purge varnelo
+    tar -C "$1" -cf "$target_depends.part" .
+    # Only the newest Depends line is kept.
+    find "$recipe_dir" -maxdepth 1 -name 'depends-*.tar' ! -name "${target_depends##*/}" -delete
+    mv "$target_depends.part" "$target_depends"
 }
 
 # The entry is registered with 'F': the kernel opens qemu now, so it serves inside either system,
