@@ -110,11 +110,12 @@ target_keep() {
 }
 
 # The entry is registered with 'F': the kernel opens qemu now, so it serves inside either system,
-# and the programs the tests start themselves run too. One arm64 run at a time on the machine (fd 7).
+# and the programs the tests start themselves run too. One arm64 run at a time on the machine (fd 7):
+# the registration is the kernel's, shared by every clone and cache folder.
 binfmt=/proc/sys/fs/binfmt_misc
 binfmt_mounted=""
 binfmt_on() {
-    exec 7>"$recipe_cache/arm64-binfmt.lock"
+    exec 7>/run/lock/varnelo-arm64-binfmt.lock
     flock -x 7
     recipe_at_exit binfmt_off
     if ! mountpoint -q $binfmt; then
