@@ -82,7 +82,9 @@ recipe_step() {
     "$@" >"$_log" 2>&1 || _status=$?
     if [ "$_status" -ne 0 ]; then
         tail -n 30 "$_log" >&2
-        recipe_fail "$1 failed with status $_status; the whole log is $_log"
+        # The command as given, its first line at most, since some are whole scripts.
+        _what=$(printf '%s ' "$@" | head -n 1 | cut -c1-120)
+        recipe_fail "'${_what% }' failed with status $_status; the whole log is $_log"
     fi
 }
 
