@@ -2,8 +2,9 @@
 // The browser build in a real browser: serves the folder on 127.0.0.1 with Python's http.server,
 // drives Debian's Chromium headless through playwright-core, and checks what a person sees: the
 // form's pixels and the names Qt mirrors into the page for screen readers.
-//   node tests/web/test-web.mjs build/web [build/web-errorpage]
-import { mkdtempSync, rmSync } from 'node:fs';
+//   node tests/web/test-web.mjs build/web [build/web-errorpage [build/web-bare]]
+import { createHash } from 'node:crypto';
+import { mkdtempSync, readdirSync, readFileSync, renameSync, rmSync, symlinkSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { chromium } from 'playwright-core';
@@ -11,6 +12,8 @@ import { formShown, openForm, serve } from './page.mjs';
 
 const folder = resolve(process.argv[2] ?? 'build/web');
 const errorFolder = process.argv[3] ? resolve(process.argv[3]) : null;
+// Another build laid out the same way, with files of its own: the bare window.
+const laterFolder = process.argv[4] ? resolve(process.argv[4]) : null;
 const browserPath = process.env.CHROMIUM ?? '/usr/bin/chromium';
 const title = 'https://varnelo.bg Varnelo, бензин';
 const readout = degrees => `Достигната температура: ${degrees} градуса.`;
@@ -455,6 +458,107 @@ await check('after one visit the program opens with the server stopped', async (
     expect(await scrollValue(again) === 500, `value ${await scrollValue(again)}`);
     return `shown ${Math.round(ms)} ms after navigation, from the offline copy`;
 });
+
+if (laterFolder) {
+    await check('a new build replaces the old one on a later visit, never a mix of old and new files', async () => {
+        // One address, whose folder is swapped from this build to the other between visits.
+        const swap = mkdtempSync(join(tmpdir(), 'varnelo-site-'));
+        const site = join(swap, 'site');
+        symlinkSync(folder, site);
+        const served = await serve(site, true);
+        const visitor = await mobileBrowser.newContext({ viewport: { width: 1024, height: 768 } });
+        const sha = bytes => createHash('sha256').update(bytes).digest('hex');
+        const filesOf = dir => Object.fromEntries(readdirSync(dir).filter(name => !/\.(gz|br)$/.test(name))
+            .map(name => [name, sha(readFileSync(join(dir, name)))]));
+        const builds = { old: filesOf(folder), new: filesOf(laterFolder) };
+        const cacheOf = dir => /cacheName = '([^']+)'/.exec(readFileSync(join(dir, 'sw.js'), 'utf8'))[1];
+        try {
+            // A visit: the files the page ran from (the worker's script aside: the browser fetches it
+            // from the server to look for a new build), and which build each of them is.
+            const visit = async () => {
+                const page = await visitor.newPage();
+                const bodies = [];
+                page.on('response', response => {
+                    const name = new URL(response.url()).pathname.slice(1) || 'index.html';
+                    if (response.url().startsWith(served.url) && name !== 'sw.js')
+                        bodies.push(response.body().then(body => [name, sha(body)]));
+                });
+                await openForm(page, served.url);
+                // Whatever the browser found at the address has finished installing.
+                await page.evaluate(async () => {
+                    const registration = await navigator.serviceWorker.ready;
+                    await registration.update();
+                    while (registration.installing)
+                        await new Promise(r => setTimeout(r, 50));
+                });
+                const ran = await Promise.all(bodies);
+                // Files both builds share say nothing of which one ran.
+                const from = new Set(ran.map(([name, hash]) =>
+                    Object.keys(builds).filter(build => builds[build][name] === hash).join('+') || `neither (${name})`));
+                from.delete('old+new');
+                const form = await boxOf(page, page.locator('canvas.qt-window-content').first());
+                // The program's list (at 184,80) is white in its left margin; the bare window is the form's colour there.
+                const list = await pixelAt(page, form.x + 184 + 2, form.y + 80 + 1 + 18 + 9);
+                const controlled = await page.evaluate(() => navigator.serviceWorker.controller !== null);
+                return { page, from, ran, list, controlled };
+            };
+            const first = await visit();
+            await first.page.close();
+            const second = await visit();
+            expect(second.controlled && second.from.size === 1 && second.from.has('old') &&
+                   sameColour(second.list, [255, 255, 255]),
+                   `the second visit ran from ${[...second.from]}, list ${second.list}, controlled ${second.controlled}`);
+            await second.page.close();
+            const next = join(swap, 'next');
+            symlinkSync(laterFolder, next);
+            renameSync(next, site);
+            const seen = [];
+            let last;
+            for (let visits = 0; visits < 5; ++visits) {
+                last = await visit();
+                await last.page.close();
+                const ranFrom = [...last.from];
+                seen.push(ranFrom.join(' and '));
+                expect(ranFrom.length === 1, `a visit ran from ${ranFrom.join(' and ')}: ${JSON.stringify(last.ran)}`);
+                if (ranFrom[0] === 'new')
+                    break;
+            }
+            expect(last.from.has('new') && sameColour(last.list, colours.form),
+                   `visits after the swap ran from ${seen.join(', ')}; the list's place shows ${last.list}`);
+            // The offline copy now: only the new build's cache, each file equal to the new folder's.
+            const page = await visitor.newPage();
+            await openForm(page, served.url);
+            const caches = await page.evaluate(async () => {
+                const hex = buffer => [...new Uint8Array(buffer)].map(b => b.toString(16).padStart(2, '0')).join('');
+                const found = {};
+                for (const name of await caches.keys()) {
+                    const cache = await caches.open(name);
+                    found[name] = {};
+                    for (const request of await cache.keys()) {
+                        const body = await (await cache.match(request)).arrayBuffer();
+                        found[name][new URL(request.url).pathname.slice(1)] = hex(await crypto.subtle.digest('SHA-256', body));
+                    }
+                }
+                return found;
+            });
+            await page.close();
+            const names = Object.keys(caches);
+            expect(names.length === 1 && names[0] === cacheOf(laterFolder) && names[0] !== cacheOf(folder),
+                   `caches ${names}; the new build's is ${cacheOf(laterFolder)}`);
+            const kept = caches[names[0]];
+            const expected = Object.keys(builds.new).filter(name => name !== 'sw.js').sort();
+            expect(JSON.stringify(Object.keys(kept).sort()) === JSON.stringify(expected),
+                   `the cache holds ${Object.keys(kept).sort()}`);
+            const differing = expected.filter(name => kept[name] !== builds.new[name]);
+            expect(differing.length === 0, `cached files differ from the new build's: ${differing}`);
+            return `visits after the swap ran from ${seen.join(', ')}`;
+        } finally {
+            await visitor.close();
+            served.server.kill();
+            rmSync(swap, { recursive: true, force: true });
+        }
+    });
+}
 
 for (const mobile of mobileContexts)
     await mobile.close();
