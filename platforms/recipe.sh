@@ -166,7 +166,9 @@ recipe_system_install() {
     # shellcheck disable=SC2016
     recipe_in_system sh -c 'for p; do dpkg -s "$p" 2>/dev/null | grep -qx "Status: install ok installed" || exit 1; done' \
         - "$@" && return 0
-    recipe_step "$recipe_cache/debian13-apt.log" recipe_in_system env DEBIAN_FRONTEND=noninteractive sh -euc '
+    # The same lock as scripts/setup's there: the Windows and browser builds may install side by side.
+    recipe_step "$recipe_cache/debian13-apt.log" recipe_in_system env DEBIAN_FRONTEND=noninteractive \
+        flock /run/lock/varnelo-apt.lock sh -euc '
         apt-get -o DPkg::Lock::Timeout=900 update -qq
         apt-get -o DPkg::Lock::Timeout=900 install -y -qq --no-install-recommends "$@"' - "$@"
 }
@@ -176,6 +178,10 @@ recipe_system_install() {
 recipe_debian_source() {
     [ -f "$recipe_cache/sources/$1_${2#*:}.dsc" ] && return 0
     mkdir -p "$recipe_cache/sources"
+    # One download at a time (fd 5): the Windows and browser builds want the same package side by side.
+    exec 5>"$recipe_cache/sources/.lock"
+    flock -x 5
+    [ -f "$recipe_cache/sources/$1_${2#*:}.dsc" ] && { exec 5>&-; return 0; }
     # shellcheck disable=SC2016
     recipe_step "$recipe_cache/sources/$1.log" recipe_in_system sh -euc '
         apt=$(mktemp -d)
@@ -190,6 +196,7 @@ recipe_debian_source() {
         apt-get "$@" -qq update
         cd "$dir" && apt-get "$@" -qq source --download-only "$package=$version"
     ' - "$recipe_cache/sources" "$1" "$2" "${DEBIAN_MIRROR:-http://deb.debian.org/debian}"
+    exec 5>&-
 }
 
 # Qt configure arguments, one per feature switched off in the lists (missing lists add nothing):
