@@ -143,14 +143,18 @@ recipe_system_open() {
     fi
     recipe_root=$recipe_cache/debian13-$(recipe_key "$recipe_debian13")
     mkdir -p "$recipe_cache"
-    # Laid under an exclusive lock; used under a shared one, which keeps it from being pruned.
+    # Used under a shared lock (fd 8), which keeps it from being pruned; laid under a lock of its own
+    # (fd 6). Laying it under fd 8 exclusively made a second build wait for every other build's whole
+    # use of the system to end, not just for the laying.
     exec 8>"$recipe_root.lock"
+    flock -s 8
     if [ ! -x "$recipe_root/usr/bin/make" ]; then
-        flock -x 8
+        exec 6>"$recipe_root.laying"
+        flock -x 6
         [ -x "$recipe_root/usr/bin/make" ] ||
             recipe_step "$recipe_root.log" "$recipe_src/scripts/debian13-root" "$recipe_root"
+        exec 6>&-
     fi
-    flock -s 8
 }
 
 recipe_in_system() {
