@@ -144,8 +144,7 @@ recipe_system_open() {
     recipe_root=$recipe_cache/debian13-$(recipe_key "$recipe_debian13")
     mkdir -p "$recipe_cache"
     # Used under a shared lock (fd 8), which keeps it from being pruned; laid under a lock of its own
-    # (fd 6). Laying it under fd 8 exclusively made a second build wait for every other build's whole
-    # use of the system to end, not just for the laying.
+    # (fd 6), so a build that comes meanwhile waits for the laying only, not for the others' builds.
     exec 8>"$recipe_root.lock"
     flock -s 8
     if [ ! -x "$recipe_root/usr/bin/make" ]; then
