@@ -2,6 +2,7 @@
 #include "runtime.h"
 #include "runtimeerror.h"
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QProcess>
 #include <QTest>
@@ -50,7 +51,8 @@ private slots:
         environment.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         program.setProcessEnvironment(environment);
         // Read as text: a Windows program's standard output ends its lines in CR LF.
-        program.start(QStringLiteral(ERROR_HELPER), {how}, QIODevice::ReadOnly | QIODevice::Text);
+        const QString helper = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(ERROR_HELPER);
+        program.start(helper, {how}, QIODevice::ReadOnly | QIODevice::Text);
         QVERIFY2(program.waitForFinished(120'000), "the program did not end");
         const QByteArray errors = program.readAllStandardError();
         QCOMPARE(QString::fromUtf8(program.readAllStandardOutput()),

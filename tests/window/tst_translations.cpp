@@ -99,7 +99,8 @@ private slots:
         QTemporaryDir root;
         QVERIFY(root.isValid());
         const QString program = root.filePath(u"starthelper"_s);
-        QVERIFY(QFile::copy(QStringLiteral(START_HELPER), program));
+        const QString helper = QCoreApplication::applicationDirPath() + u'/' + QStringLiteral(START_HELPER);
+        QVERIFY(QFile::copy(helper, program));
         QFile conf(root.filePath(u"qt.conf"_s));
         QVERIFY(conf.open(QIODevice::WriteOnly));
         const QString translations = installed ? QLibraryInfo::path(QLibraryInfo::TranslationsPath) : root.filePath(u"none"_s);
