@@ -202,6 +202,15 @@ recipe_debian_source() {
     exec 5>&-
 }
 
+# Qt's patches for a platform, as paths from the clone's top: those every bundled Qt gets
+# (platforms/qt-*.patch), then the platform's own (platforms/<platform>/qt-*.patch).
+#   recipe_qt_patches PLATFORM-FOLDER
+recipe_qt_patches() {
+    for _patch in platforms/qt-*.patch "$1"/qt-*.patch; do
+        [ ! -f "$_patch" ] || echo "$_patch"
+    done
+}
+
 # Qt configure arguments, one per feature switched off in the lists (missing lists add nothing):
 #   recipe_qt_features FORMAT LIST...     FORMAT is printf's, e.g. -DFEATURE_%s=OFF or -no-feature-%s
 recipe_qt_features() {
