@@ -75,7 +75,8 @@ bench-web: web
 windows:
 	@./platforms/windows/build
 
-test-windows: windows
+# test-windows builds the program with its tests and packs it once, so it does not go through windows.
+test-windows:
 	@./platforms/windows/test
 
 # Linux on arm64 (Raspberry Pi OS 64-bit and other Debian 12 arm64 systems), cross-built in a Debian 12
