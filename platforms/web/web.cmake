@@ -66,9 +66,8 @@ function(varnelo_web_finish)
         # over a minute of CPU per link at -Oz. IEEE arithmetic is the same at any level, so the model's
         # tests still check the program's sums; bare stays -Oz, being the floor the program is sized
         # against.
-        target_link_options(errorpage PRIVATE $<$<CONFIG:MinSizeRel>:-O1>)
-        foreach(test tst_fractions tst_temperature)
-            target_link_options(${test} PRIVATE $<$<CONFIG:MinSizeRel>:-O1>)
+        foreach(target errorpage tst_fractions tst_temperature)
+            target_link_options(${target} PRIVATE $<$<CONFIG:MinSizeRel>:-O1>)
         endforeach()
     endif()
 endfunction()
