@@ -14,6 +14,8 @@ add_link_options($<$<CONFIG:MinSizeRel>:-Oz>)
 add_compile_options($<$<CONFIG:MinSizeRel>:-flto>)
 add_link_options($<$<CONFIG:MinSizeRel>:-flto>)
 
+option(VARNELO_WEB_BENCH "Link the bare window as small as the program, for bench-web" OFF)
+
 # Only the model's tests run here, under node: the widget tests need a screen.
 set(VARNELO_WEB_TESTS_ONLY_MODEL ON)
 set(CMAKE_CROSSCOMPILING_EMULATOR node --require ${CMAKE_CURRENT_LIST_DIR}/node-navigator.cjs)
@@ -64,9 +66,13 @@ function(varnelo_web_finish)
         endforeach()
         # What nobody downloads links at -O1, the last -O on the line: no wasm-opt pass, which takes
         # over a minute of CPU per link at -Oz. IEEE arithmetic is the same at any level, so the model's
-        # tests still check the program's sums; bare stays -Oz, being the floor the program is sized
-        # against.
-        foreach(target errorpage tst_fractions tst_temperature)
+        # tests still check the program's sums. The bare window is linked at -Oz only for bench-web,
+        # which sizes the program against it; test-web needs it only as another build.
+        set(quick errorpage tst_fractions tst_temperature)
+        if(NOT VARNELO_WEB_BENCH)
+            list(APPEND quick bare)
+        endif()
+        foreach(target IN LISTS quick)
             target_link_options(${target} PRIVATE $<$<CONFIG:MinSizeRel>:-O1>)
         endforeach()
     endif()
