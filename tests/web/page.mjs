@@ -5,11 +5,11 @@ import { spawn } from 'node:child_process';
 const formColour = [192, 192, 255];
 
 // Serves a folder on 127.0.0.1; compressing, it sends the .br or .gz beside each file, as the
-// README's server configuration does.
-export function serve(directory, compress = false) {
+// README's server configuration does. The file named by stall starts to come and then stops.
+export function serve(directory, compress = false, stall = null) {
     return new Promise((resolveServer, reject) => {
         const server = spawn('python3', ['-u', new URL('serve.py', import.meta.url).pathname, directory,
-                                         ...(compress ? ['--compress'] : [])],
+                                         ...(compress ? ['--compress'] : []), ...(stall ? ['--stall', stall] : [])],
                              { stdio: ['ignore', 'pipe', 'ignore'] });
         server.stdout.on('data', data => {
             const port = /port (\d+)/.exec(String(data));
@@ -26,7 +26,19 @@ export async function openForm(page, url) {
     await page.goto(url);
     return formShown(page);
 }
-export function formShown(page) {
+export async function formShown(page) {
+    // The page starts again once when a newer build waits in its offline copy.
+    for (let navigations = 0; ; ++navigations) {
+        try {
+            return await painted(page);
+        } catch (error) {
+            if (navigations > 2 || !/context was destroyed|navigat/i.test(error.message))
+                throw error;
+            await (page.waitForLoadState?.() ?? new Promise(settled => setTimeout(settled, 500)));
+        }
+    }
+}
+function painted(page) {
     return page.evaluate(form => new Promise((shown, reject) => {
         const limit = performance.now() + 60000;
         const look = () => {

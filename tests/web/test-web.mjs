@@ -4,9 +4,9 @@
 // form's pixels and the names Qt mirrors into the page for screen readers.
 //   node tests/web/test-web.mjs build/web [build/web-errorpage [build/web-bare]]
 import { createHash } from 'node:crypto';
-import { mkdtempSync, readdirSync, readFileSync, renameSync, rmSync, symlinkSync } from 'node:fs';
+import { mkdirSync, mkdtempSync, readdirSync, readFileSync, renameSync, rmSync, symlinkSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join, resolve } from 'node:path';
+import { dirname, join, resolve } from 'node:path';
 import { chromium } from 'playwright-core';
 import { formShown, openForm, serve } from './page.mjs';
 
@@ -68,10 +68,11 @@ function pixelAt(page, x, y) {
 }
 const sameColour = (a, b) => a && a.every((v, i) => Math.abs(v - b[i]) <= 2);
 
-// Presses Qt's hidden "Enable Screen Reader" button, as a screen reader user does, so that the
-// controls are mirrored into the page with their names, values and places.
+// Presses Qt's hidden button that turns on what screen readers need, as a screen reader user does,
+// so that the controls are mirrored into the page with their names, values and places. The page
+// names it in Bulgarian.
 async function enableScreenReader(page) {
-    await page.locator('button', { hasText: 'Enable Screen Reader' }).first().evaluate(b => b.click());
+    await page.locator('button', { hasText: 'Включи поддръжката на екранен четец' }).first().evaluate(b => b.click());
     await page.locator('[id="QApplication.Varnelo.VScroll1"]').waitFor({ state: 'attached' });
 }
 async function readoutText(page) {
@@ -90,6 +91,24 @@ async function boxOf(page, locator) {
     const box = await locator.boundingBox();
     expect(box, `no place on the page for ${locator}`);
     return box;
+}
+// The status a page shows instead of the program: announced to screen readers, legible (WCAG AA's
+// 4.5:1 contrast), and its button visible with the focus, so that Enter reaches it at once.
+async function statusReadable(page, button) {
+    const seen = await page.evaluate(button => {
+        const message = document.getElementById('message');
+        const rgb = text => text.match(/[\d.]+/g).slice(0, 3).map(Number);
+        const luminance = colour => {
+            const [r, g, b] = colour.map(v => (v /= 255) <= 0.03928 ? v / 12.92 : ((v + 0.055) / 1.055) ** 2.4);
+            return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+        };
+        const [light, dark] = [getComputedStyle(message).color, getComputedStyle(message.parentElement).backgroundColor]
+            .map(colour => luminance(rgb(colour))).sort((a, b) => b - a);
+        return { role: message.getAttribute('role'), contrast: (light + 0.05) / (dark + 0.05),
+                 focused: document.activeElement?.id, shown: document.getElementById(button).offsetHeight > 0 };
+    }, button);
+    expect(seen.role === 'status' && seen.contrast >= 4.5 && seen.focused === button && seen.shown,
+           `status ${JSON.stringify(seen)}`);
 }
 // A click on a row of the list as it first shows: Qt mirrors no list rows into the page, so the
 // place comes from the design (List1 at 184,80 px in the form) and the 18 px rows of its 16 px serif.
@@ -212,7 +231,7 @@ await check('closing the window leaves a page that says the program ended, whose
     await page.locator('.qt-window .title-bar .image-button').last().click();
     await page.locator('body[data-state="ended"]').waitFor({ timeout: 10000 });
     expect(await page.locator('#message').textContent() === 'Програмата приключи.', 'no ended message');
-    expect(await page.locator('#restart').isVisible(), 'no restart button');
+    await statusReadable(page, 'restart');
     if (shots)
         await page.screenshot({ path: join(shots, 'web-ended.png') });
     await page.locator('#restart').click();
@@ -453,9 +472,11 @@ await check('after one visit the program opens with the server stopped', async (
         const seen = await first.evaluate(async () => (await navigator.serviceWorker.ready).active.state);
         return { ok: seen === 'activated', seen };
     }, 'the service worker activated');
-    await first.close();
     compressed.server.kill();
     await new Promise(r => compressed.server.once('exit', r));
+    // Only the offline copy is left: not the browser's own HTTP cache either.
+    await (await mobile.newCDPSession(first)).send('Network.clearBrowserCache');
+    await first.close();
     const again = await mobile.newPage();
     const ms = await openForm(again, compressed.url);
     await enableScreenReader(again);
@@ -475,7 +496,7 @@ if (laterFolder) {
         const filesOf = dir => Object.fromEntries(readdirSync(dir).filter(name => !/\.(gz|br)$/.test(name))
             .map(name => [name, sha(readFileSync(join(dir, name)))]));
         const builds = { old: filesOf(folder), new: filesOf(laterFolder) };
-        const cacheOf = dir => /cacheName = '([^']+)'/.exec(readFileSync(join(dir, 'sw.js'), 'utf8'))[1];
+        const cacheOf = dir => `varnelo ${served.url} ${/const build = '([^']+)'/.exec(readFileSync(join(dir, 'sw.js'), 'utf8'))[1]}`;
         try {
             // A visit: the files the page ran from (the worker's script aside: the browser fetches it
             // from the server to look for a new build), and which build each of them is.
@@ -561,6 +582,259 @@ if (laterFolder) {
             served.server.kill();
             rmSync(swap, { recursive: true, force: true });
         }
+    });
+}
+
+// A folder laid out for one check: each entry a path to link to, or a file's new content.
+function site(entries) {
+    const root = mkdtempSync(join(tmpdir(), 'varnelo-site-'));
+    for (const [name, entry] of Object.entries(entries)) {
+        mkdirSync(dirname(join(root, name)), { recursive: true });
+        if (typeof entry === 'string')
+            symlinkSync(entry, join(root, name));
+        else if (entry)
+            writeFileSync(join(root, name), entry.content);
+    }
+    return root;
+}
+// The build folder with some of its files left out (null) or replaced ({ content }).
+const damagedCopy = (from, changes) => site(Object.fromEntries(readdirSync(from).map(
+    name => [name, name in changes ? changes[name] : join(from, name)])));
+// The server stopped and the browser's own HTTP cache emptied, so that only the offline copy is left.
+const stop = async (served, visitor) => {
+    served.server.kill();
+    await new Promise(r => served.server.once('exit', r));
+    if (visitor) {
+        const page = await visitor.newPage();
+        await (await visitor.newCDPSession(page)).send('Network.clearBrowserCache');
+        await page.close();
+    }
+};
+// Which build a page runs: the program's list is white in its left margin, the bare window is not.
+async function runs(page) {
+    const form = await boxOf(page, page.locator('canvas.qt-window-content').first());
+    const list = await pixelAt(page, form.x + 184 + 2, form.y + 80 + 1 + 18 + 9);
+    return sameColour(list, [255, 255, 255]) ? 'program' : sameColour(list, colours.form) ? 'bare window' : `${list}`;
+}
+// Whatever the browser found for the page's offline copy has finished installing or failed to.
+function workerSettled(page) {
+    return page.evaluate(async () => {
+        const registration = await navigator.serviceWorker.ready;
+        await registration.update().catch(() => {});
+        for (let i = 0; i < 600 && (registration.installing || registration.active?.state !== 'activated'); ++i)
+            await new Promise(r => setTimeout(r, 50));
+        return { waiting: !!registration.waiting, caches: await caches.keys() };
+    });
+}
+async function visit(visitor, url) {
+    const page = await visitor.newPage();
+    await openForm(page, url);
+    return page;
+}
+
+// Each way the program can fail to load, from a copy of the build with something damaged: a message
+// in Bulgarian that says what to do, and a button to try again, which then loads what is there.
+const damages = [
+    { what: 'the loader missing', changes: { 'qtloader.js': null }, says: 'Файлът qtloader.js не можа да се изтегли' },
+    { what: 'the loader in a syntax the browser cannot read', changes: { 'qtloader.js': { content: 'async function qtLoad(config) {' } },
+      says: 'Файлът qtloader.js е повреден или браузърът е твърде стар' },
+    { what: 'the program\'s script missing', changes: { 'varnelo.js': null }, says: 'Файлът varnelo.js не можа да се изтегли' },
+    { what: 'the program missing', changes: { 'varnelo.wasm': null }, says: 'Файлът varnelo.wasm не можа да се изтегли (грешка 404' },
+    { what: 'the program damaged', changes: { 'varnelo.wasm': { content: 'not a program' } }, says: 'Файлът varnelo.wasm е повреден' },
+    { what: 'the program\'s download stalling', stall: 'varnelo.wasm', says: 'Изтеглянето на програмата спря' },
+    { what: 'a browser without WebAssembly', init: () => { delete window.WebAssembly; }, says: 'няма WebAssembly' },
+    { what: 'a browser too old for the page\'s own script',
+      route: html => html.replace('window.varneloStarted = true;', 'window.varneloStarted = true; ?.;'),
+      says: 'Този браузър е твърде стар за програмата' },
+];
+for (const damage of damages) {
+    await check(`with ${damage.what}, the page says what happened and offers to try again`, async () => {
+        const copy = damagedCopy(folder, damage.changes ?? {});
+        const served = await serve(copy, false, damage.stall);
+        const visitor = await mobileBrowser.newContext({ viewport: { width: 1024, height: 768 } });
+        try {
+            if (damage.init)
+                await visitor.addInitScript(damage.init);
+            if (damage.route)
+                await visitor.route('**/', async route => {
+                    const response = await route.fetch();
+                    await route.fulfill({ response, body: damage.route(await response.text()) });
+                });
+            const page = await visitor.newPage();
+            await page.goto(served.url);
+            await page.locator('body[data-state="failed"]').waitFor({ timeout: 40000 });
+            const said = await page.locator('#message').textContent();
+            expect(said.includes(damage.says) && !/[a-z]{4,} [a-z]{4,}/i.test(said), `the page says "${said}"`);
+            await statusReadable(page, 'retry');
+            if (damage.changes) {
+                // Mended, the same button loads the program.
+                for (const name of Object.keys(damage.changes)) {
+                    rmSync(join(copy, name), { force: true });
+                    symlinkSync(join(folder, name), join(copy, name));
+                }
+                await page.locator('#retry').click();
+                await formShown(page);
+            }
+            return said;
+        } finally {
+            await visitor.close();
+            served.server.kill();
+            rmSync(copy, { recursive: true, force: true });
+        }
+    });
+}
+
+await check('a program that traps while it runs leaves a page that says it stopped because of an error', async () => {
+    const visitor = await mobileBrowser.newContext({ viewport: { width: 1024, height: 768 } });
+    try {
+        const page = await visit(visitor, url);
+        // What the browser reports when the program's code traps inside one of its events.
+        await page.evaluate(() => setTimeout(() => { throw new WebAssembly.RuntimeError('unreachable'); }));
+        await page.locator('body[data-state="crashed"]').waitFor({ timeout: 10000 });
+        const said = await page.locator('#message').textContent();
+        expect(said.startsWith('Програмата спря поради грешка.'), `the page says "${said}"`);
+        await statusReadable(page, 'restart');
+        await page.locator('#restart').click();
+        await formShown(page);
+    } finally {
+        await visitor.close();
+    }
+});
+
+await check('on the densest phones the program runs within the memory it reserves at start', async () => {
+    const visitor = await mobileBrowser.newContext({ viewport: { width: 412, height: 915 }, deviceScaleFactor: 4,
+                                                     isMobile: true, hasTouch: true });
+    try {
+        // The program's memory, as the loader instantiates it: it only ever grows.
+        await visitor.addInitScript(() => {
+            const instantiate = WebAssembly.instantiate;
+            WebAssembly.instantiate = async (...args) => {
+                const made = await instantiate.apply(WebAssembly, args);
+                window.programMemory ??= Object.values((made.instance ?? made).exports)
+                    .find(value => value instanceof WebAssembly.Memory);
+                window.reserved ??= window.programMemory?.buffer.byteLength;
+                return made;
+            };
+        });
+        const page = await visit(visitor, url);
+        await enableScreenReader(page);
+        for (const [x, y] of [[184 + 100, 80 + 1 + 18 * rows.naphtha + 9], [184 + 100, 80 + 1 + 18 * rows.kerosene + 9]])
+            await page.mouse.click(...Object.values(await formPoint(page, x, y)));
+        await readoutShows(page, 229);
+        const mib = await page.evaluate(() => [window.reserved, window.programMemory.buffer.byteLength].map(b => b / 2 ** 20));
+        expect(mib[0] > 0 && mib[1] === mib[0], `memory grew from ${mib[0]} MiB to ${mib[1]} MiB`);
+        return `${mib[0]} MiB reserved at start, never grown`;
+    } finally {
+        await visitor.close();
+    }
+});
+
+await check('zoomed to 200 % for a projector, every part of the form can be scrolled to', async () => {
+    // A 1024 x 768 screen at 200 %: half the CSS pixels, two device pixels each.
+    const visitor = await mobileBrowser.newContext({ viewport: { width: 512, height: 384 }, deviceScaleFactor: 2 });
+    try {
+        const page = await visit(visitor, url);
+        const at = await page.evaluate(() => {
+            const window_ = [...document.querySelectorAll('*')].map(e => e.shadowRoot?.querySelector('.qt-window'))
+                .find(Boolean).getBoundingClientRect();
+            const page = document.scrollingElement;
+            return { left: window_.left, top: window_.top, right: window_.right, bottom: window_.bottom,
+                     width: page.scrollWidth, height: page.scrollHeight };
+        });
+        expect(at.left >= 0 && at.top >= 0 && at.right <= at.width && at.bottom <= at.height,
+               `window from ${at.left},${at.top} to ${at.right},${at.bottom} on a page of ${at.width} x ${at.height}`);
+    } finally {
+        await visitor.close();
+    }
+});
+
+if (laterFolder) {
+    await check('another page in a folder beside the program, on the same server, still shows after a visit', async () => {
+        const other = '<!doctype html><html lang="bg"><meta charset="utf-8"><title>Друга страница</title></html>';
+        const root = site({ ...Object.fromEntries(readdirSync(folder).map(name => [name, join(folder, name)])),
+                            'other/index.html': { content: other } });
+        const served = await serve(root);
+        const visitor = await mobileBrowser.newContext({ viewport: { width: 1024, height: 768 } });
+        try {
+            const page = await visit(visitor, served.url);
+            await workerSettled(page);
+            // Controlled by the worker from this visit on.
+            await openForm(page, served.url);
+            await page.goto(`${served.url}other/`);
+            expect(await page.title() === 'Друга страница', `the other folder shows "${await page.title()}"`);
+        } finally {
+            await visitor.close();
+            served.server.kill();
+            rmSync(root, { recursive: true, force: true });
+        }
+    });
+
+    await check('two builds in two folders of one server both open offline', async () => {
+        const root = site({ seventh: folder, eighth: laterFolder });
+        const served = await serve(root);
+        const visitor = await mobileBrowser.newContext({ viewport: { width: 1024, height: 768 } });
+        try {
+            for (const name of ['seventh', 'eighth'])
+                await workerSettled(await visit(visitor, `${served.url}${name}/`));
+            await stop(served, visitor);
+            const seen = [];
+            for (const name of ['seventh', 'eighth'])
+                seen.push(await runs(await visit(visitor, `${served.url}${name}/`)));
+            expect(seen.join() === 'program,bare window', `offline the folders run ${seen}`);
+        } finally {
+            await visitor.close();
+            served.server.kill();
+            rmSync(root, { recursive: true, force: true });
+        }
+    });
+
+    // One address, whose folder is swapped from this build to another between visits.
+    const swapped = async (next, body) => {
+        const swap = mkdtempSync(join(tmpdir(), 'varnelo-site-'));
+        symlinkSync(folder, join(swap, 'site'));
+        const served = await serve(join(swap, 'site'));
+        const visitor = await mobileBrowser.newContext({ viewport: { width: 1024, height: 768 } });
+        try {
+            await workerSettled(await visit(visitor, served.url));
+            symlinkSync(next, join(swap, 'next'));
+            renameSync(join(swap, 'next'), join(swap, 'site'));
+            return await body(visitor, served);
+        } finally {
+            await visitor.close();
+            served.server.kill();
+            rmSync(swap, { recursive: true, force: true });
+        }
+    };
+
+    await check('a new build whose program is not the one it lists is not installed; the old copy stays', async () => {
+        const errorProgram = join(errorFolder ?? folder, 'varnelo.wasm');
+        const mixed = damagedCopy(laterFolder, { 'varnelo.wasm': errorProgram });
+        try {
+            return await swapped(mixed, async (visitor, served) => {
+                const page = await visit(visitor, served.url);
+                const settled = await workerSettled(page);
+                expect(!settled.waiting && settled.caches.length === 1, `after the update: ${JSON.stringify(settled)}`);
+                await stop(served, visitor);
+                const offline = await runs(await visit(visitor, served.url));
+                expect(offline === 'program', `offline the old address runs the ${offline}`);
+            });
+        } finally {
+            rmSync(mixed, { recursive: true, force: true });
+        }
+    });
+
+    await check('after a new build, the restart button starts the new one', async () => {
+        await swapped(laterFolder, async (visitor, served) => {
+            const page = await visit(visitor, served.url);
+            expect(await runs(page) === 'program', 'the visit after the swap did not run the old build');
+            expect((await workerSettled(page)).waiting, 'the new build is not waiting');
+            await page.locator('.qt-window .title-bar .image-button').last().click();
+            await page.locator('body[data-state="ended"]').waitFor({ timeout: 10000 });
+            await page.locator('#restart').click();
+            await formShown(page);
+            const now = await runs(page);
+            expect(now === 'bare window', `the restart ran the ${now}`);
+        });
     });
 }
 
