@@ -7,6 +7,7 @@
 //   node tests/web/engines.mjs build/web [build/web-errorpage [build/varnelo.html]]
 import { spawn, execFileSync } from 'node:child_process';
 import { mkdtempSync, rmSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:net';
 import { tmpdir } from 'node:os';
 import { basename, dirname, join, resolve } from 'node:path';
 import { pathToFileURL } from 'node:url';
@@ -37,6 +38,7 @@ const rowPoint = (row, at = 9) => [184 + 100, 80 + 1 + 18 * row + at];
 const limits = { launch: 90000, check: 180000, close: 15000 };
 
 class Skip extends Error {}
+class NoAnswer extends Error {}
 function expect(condition, message) {
     if (!condition)
         throw new Error(message);
@@ -45,7 +47,7 @@ function expect(condition, message) {
 function within(ms, promise, what) {
     let timer;
     return Promise.race([promise, new Promise((_, reject) => {
-        timer = setTimeout(() => reject(new Error(`${what}: no answer within ${ms / 1000} s`)), ms);
+        timer = setTimeout(() => reject(new NoAnswer(`${what}: no answer within ${ms / 1000} s`)), ms);
     })]).finally(() => clearTimeout(timer));
 }
 // Retries a look at the page until it holds: the program answers on its own animation frames, and a
@@ -126,7 +128,7 @@ async function readoutShows(d, degrees, value) {
         return { ok: text === readout(degrees) && (value === undefined || now === value), seen: [text, now] };
     }, `read-out "${readout(degrees)}"${value === undefined ? '' : ` at value ${value}`}`);
 }
-// Qt removes its button once the mirror is on; a click it missed (WebKit, now and then) is repeated.
+// Qt removes its button once the mirror is on; until then the click is repeated.
 async function enableScreenReader(d) {
     await until(async () => {
         if ((await look(d, 'state')).mirrored)
@@ -149,11 +151,11 @@ async function scrollColumn(d) {
     return { bar, column: await look(d, 'pixels', points) };
 }
 const sameColour = (a, b) => a && b && a.every((v, i) => Math.abs(v - b[i]) <= 2);
-// Where in the track the thumb's middle is for a scroll value, as a share of the whole bar.
+// About where the thumb's middle is for a scroll value, as a share of the whole bar, taking arrows
+// and thumb as long as the bar is wide: near enough for a look a few rows either side.
 function thumbAt(bar, value) {
     const arrow = bar.width;
-    const thumb = arrow;
-    return (arrow + thumb / 2 + (bar.height - 2 * arrow - thumb) * value / 500) / bar.height;
+    return (1.5 * arrow + (bar.height - 3 * arrow) * value / 500) / bar.height;
 }
 // A point of the form, in the design's pixels, as the page shows it (a phone zooms it).
 async function formPoint(d, [x, y]) {
@@ -258,12 +260,10 @@ async function webkitDriver() {
 }
 function freePort() {
     return new Promise((found, failed) => {
-        import('node:net').then(({ createServer }) => {
-            const probe = createServer().listen(0, '127.0.0.1', () => {
-                const { port } = probe.address();
-                probe.close(() => found(port));
-            }).on('error', failed);
-        });
+        const probe = createServer().listen(0, '127.0.0.1', () => {
+            const { port } = probe.address();
+            probe.close(() => found(port));
+        }).on('error', failed);
     });
 }
 
@@ -275,10 +275,13 @@ const engines = [
       launch: () => puppeteerDriver({ executablePath: process.env.CHROMIUM ?? '/usr/bin/chromium',
                                       userDataDir: scratch('chromium'), args: chromiumFlags }) },
     { name: 'firefox', cannot: {},
-      // Firefox for Android lays pages out by <meta name=viewport>; the desktop build does so with this.
+      // Firefox for Android lays pages out by <meta name=viewport>; the desktop build does so with the
+      // first. The second is Firefox's own default, which puppeteer turns off, letting a file: page
+      // fetch the files beside it as no pupil's Firefox does.
       launch: () => puppeteerDriver({ browser: 'firefox', executablePath: process.env.FIREFOX ?? '/usr/bin/firefox-esr',
                                       userDataDir: scratch('firefox'),
-                                      extraPrefsFirefox: { 'dom.meta-viewport.enabled': true } }) },
+                                      extraPrefsFirefox: { 'dom.meta-viewport.enabled': true,
+                                                           'security.fileuri.strict_origin_policy': true } }) },
     { name: 'webkit', cannot: {
         phone: 'WebKitWebDriver sets no device pixel ratio, MiniBrowser keeps its window at least 447 px wide, ' +
                'WebKitGTK ignores <meta name=viewport>, and touch actions reach the page as mouse events',
@@ -469,10 +472,11 @@ const checks = [
 ];
 
 let passed = 0, failed = 0, skipped = 0;
+// Returns false when the check got no answer in time: the browser is taken for stuck.
 async function run(label, name, body) {
     const started = Date.now();
     try {
-        const note = await within(limits.check, body(), name);
+        const note = await within(limits.check, body(), 'the browser');
         passed++;
         console.log(`PASS   ${label} ${name} (${Date.now() - started} ms)${note ? `: ${note}` : ''}`);
     } catch (error) {
@@ -483,7 +487,9 @@ async function run(label, name, body) {
             failed++;
             console.log(`FAIL!  ${label} ${name}: ${error.message.trim().split('\n')[0] || error.name}`);
         }
+        return !(error instanceof NoAnswer);
     }
+    return true;
 }
 
 // Whatever happens, no browser, display or server outlives its engine's turn or the suite; a
@@ -524,8 +530,10 @@ for (const engine of engines.filter(e => chosen.includes(e.name))) {
     } catch (error) {
         failed++;
         console.log(`FAIL!  [${engine.name}] starts: ${error.message.split('\n')[0]}`);
+        await stopAll();
         continue;
     }
+    let stuck = false;
     for (const target of targets) {
         let instance;
         try {
@@ -538,12 +546,14 @@ for (const engine of engines.filter(e => chosen.includes(e.name))) {
         const shot = async name => shots && target === targets[0] &&
             d.screenshot(join(shots, `web-${engine.name}-${name}.png`));
         for (const check of checks.filter(c => !c.when || c.when(target))) {
-            await run(`[${engine.name}] ${target.name}:`, check.name, async () => {
+            const answered = await run(`[${engine.name}] ${target.name}:`, check.name, async () => {
                 const reason = engine.cannot[check.need] ?? target.without?.[check.need];
                 if (reason)
                     throw new Skip(reason);
+                expect(!stuck, `not run: ${engine.name} stopped answering`);
                 return check.body({ d, url: instance.url, target, shot });
             });
+            stuck ||= !answered;
         }
         await instance.stop();
     }
