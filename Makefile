@@ -45,16 +45,16 @@ bench: setup
 clean:
 	rm -rf build
 
-# `make test` as the README gives it, on a minimal Debian 13 with Qt 6.8 (needs root): the system
-# comes from a cached tarball after the first run, and CI is passed through.
+# `make test` as the README gives it, in a fresh copy of a minimal Debian 13 with Qt 6.8, CI passed
+# through (the clean system is laid once into the cache folder, as the user: platforms/system.sh).
 .PHONY: test-debian13
 test-debian13:
 	@./scripts/test-debian13
 
 # The program for the browser, built with Qt for WebAssembly: build/web (page, program, offline copy) and
-# build/varnelo-web.zip. The first run builds Qt for wasm in the Debian 13 system, cached under
-# ~/.cache/varnelo (needs root or sudo). test-web serves build/web on 127.0.0.1 and drives it in the
-# system's Chromium, headless, through playwright-core (platforms/web/README.md).
+# build/varnelo-web.zip. The first run builds Qt for wasm in a Debian 13 system, cached under
+# ~/.cache/varnelo. test-web serves build/web on 127.0.0.1 and drives it in Chromium, Firefox and
+# WebKit (platforms/web/README.md).
 .PHONY: web test-web
 web:
 	@./platforms/web/build
@@ -81,13 +81,19 @@ windows:
 test-windows:
 	@./platforms/windows/test
 
-# Linux on arm64 (Raspberry Pi OS 64-bit and other Debian 12 arm64 systems), cross-built in a Debian 12
-# system of its own (needs root or sudo; cached under ~/.cache/varnelo): package-arm64 leaves
+# Linux on arm64 (Raspberry Pi OS 64-bit and other Debian 12 and 13 arm64 systems), cross-built in a
+# Debian 12 system of its own (cached under ~/.cache/varnelo): package-arm64 leaves
 # build/release/varnelo_<version>_arm64.deb; test-arm64 runs every test under qemu and installs the
-# package with apt into a clean arm64 Debian 12, where the program has to start (platforms/arm64).
+# package with apt into clean arm64 Debian 12 and 13 systems, where the program has to start.
 .PHONY: package-arm64 test-arm64
 package-arm64:
 	@./platforms/arm64/build
 
 test-arm64: package-arm64
 	@./platforms/arm64/test
+
+# Every download for schools in build/release/varnelo-<version>/ (the builds above, the same byte for
+# byte from any clone of a commit), with SHA256SUMS and release notes.
+.PHONY: release
+release:
+	@./scripts/release

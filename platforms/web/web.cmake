@@ -58,8 +58,11 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${font_source} ${
 
 # Run once every target exists: the font and the toolkit's Bulgarian texts go into the resources.
 function(varnelo_web_finish)
-    qt_add_resources(resources "fonts" PREFIX "/fonts" BASE ${CMAKE_BINARY_DIR}/web/fonts FILES ${font})
-    qt_add_resources(resources "i18n" PREFIX "/i18n" BASE ${CMAKE_BINARY_DIR}/web/i18n FILES ${qm})
+    # Format 1 records no file times: two builds of one commit give the same program.
+    qt_add_resources(resources "fonts" PREFIX "/fonts" BASE ${CMAKE_BINARY_DIR}/web/fonts OPTIONS --format-version 1
+                     FILES ${font})
+    qt_add_resources(resources "i18n" PREFIX "/i18n" BASE ${CMAKE_BINARY_DIR}/web/i18n OPTIONS --format-version 1
+                     FILES ${qm})
     if(BUILD_TESTING)
         # A program that fails on purpose, for test-web to watch the run-time error report, and the
         # floor for bench-web: an empty window of the form's size and colour. Each is named like the

@@ -34,6 +34,8 @@ layout)
     done
     svg=$share/icons/hicolor/scalable/apps/$id.svg
     grep -q '<svg ' "$svg" || fail "$svg is not an SVG image"
+    # The teachers' guide goes where Debian keeps a package's documents.
+    [ -s "$share/doc/varnelo/README.bg.md" ] || fail "no README.bg.md in $share/doc/varnelo"
     ;;
 desktop)
     need desktop-file-validate desktop-file-utils
