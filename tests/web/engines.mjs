@@ -472,20 +472,28 @@ const checks = [
 ];
 
 let passed = 0, failed = 0, skipped = 0;
+// An engine's lines wait here until its turn is over: a turn in which the browser itself crashed is
+// run once more in a new browser, and only the second turn's lines count.
+let report = [], crashed = '';
 // Returns false when the check got no answer in time: the browser is taken for stuck.
 async function run(label, name, body) {
     const started = Date.now();
     try {
         const note = await within(limits.check, body(), 'the browser');
         passed++;
-        console.log(`PASS   ${label} ${name} (${Date.now() - started} ms)${note ? `: ${note}` : ''}`);
+        report.push(`PASS   ${label} ${name} (${Date.now() - started} ms)${note ? `: ${note}` : ''}`);
     } catch (error) {
         if (error instanceof Skip) {
             skipped++;
-            console.log(`SKIP   ${label} ${name}: ${error.message}`);
+            report.push(`SKIP   ${label} ${name}: ${error.message}`);
         } else {
             failed++;
-            console.log(`FAIL!  ${label} ${name}: ${error.message.trim().split('\n')[0] || error.name}`);
+            const message = error.message.trim().split('\n')[0] || error.name;
+            report.push(`FAIL!  ${label} ${name}: ${message}`);
+            // A session gone with its page: WebKitGTK's page process has died of a segfault or an
+            // assertion of its own in a run under load.
+            if (/crash|NoSuchSession/i.test(message))
+                crashed ||= `${label} ${name}: ${message}`;
         }
         return !(error instanceof NoAnswer);
     }
@@ -524,14 +532,29 @@ for (const signal of ['SIGINT', 'SIGTERM', 'SIGHUP'])
 // VARNELO_WEB_ENGINES=firefox,webkit runs only those.
 const chosen = process.env.VARNELO_WEB_ENGINES?.split(',') ?? engines.map(engine => engine.name);
 for (const engine of engines.filter(e => chosen.includes(e.name))) {
+    const counts = [passed, failed, skipped];
+    for (let turn = 1; turn <= 2; turn++) {
+        report = [];
+        crashed = '';
+        await turnOf(engine);
+        if (!crashed || turn === 2)
+            break;
+        console.log(`RETRY  [${engine.name}] the browser crashed (${crashed}); all its checks run once more in a new one`);
+        [passed, failed, skipped] = counts;
+    }
+    for (const line of report)
+        console.log(line);
+}
+
+async function turnOf(engine) {
     let d;
     try {
         d = await within(limits.launch, engine.launch(), `starting ${engine.name}`);
     } catch (error) {
         failed++;
-        console.log(`FAIL!  [${engine.name}] starts: ${error.message.split('\n')[0]}`);
+        report.push(`FAIL!  [${engine.name}] starts: ${error.message.split('\n')[0]}`);
         await stopAll();
-        continue;
+        return;
     }
     let stuck = false;
     for (const target of targets) {
@@ -540,7 +563,7 @@ for (const engine of engines.filter(e => chosen.includes(e.name))) {
             instance = await target.open();
         } catch (error) {
             failed++;
-            console.log(`FAIL!  [${engine.name}] ${target.name}: ${error.message}`);
+            report.push(`FAIL!  [${engine.name}] ${target.name}: ${error.message}`);
             continue;
         }
         const shot = async name => shots && target === targets[0] &&
