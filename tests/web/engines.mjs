@@ -496,8 +496,7 @@ async function run(label, name, body) {
             failed++;
             const message = error.message.trim().split('\n')[0] || error.name;
             report.push(`FAIL!  ${label} ${name}: ${message}`);
-            // A session gone with its page: WebKitGTK's page process has died of a segfault or an
-            // assertion of its own in a run under load.
+            // A session gone with its page.
             if (/crash|NoSuchSession/i.test(message))
                 crashed ||= `${label} ${name}: ${message}`;
         }
@@ -569,7 +568,7 @@ async function turnOf(engine) {
             if (!d && !await launch())
                 return close();
             const crashesBefore = d.crashes?.();
-            await checkTarget(engine, target, d, () => stuck, answered => { stuck ||= !answered; });
+            stuck = await checkTarget(engine, target, d, stuck);
             // A page process that died in a target's last check is seen by the browser alone.
             if (!crashed && d.crashes?.() > crashesBefore)
                 crashed = `[${engine.name}] ${target.name}: its page process died`;
@@ -587,27 +586,30 @@ async function turnOf(engine) {
     await close();
 }
 
-async function checkTarget(engine, target, d, isStuck, answered) {
+// Returns whether the browser has stopped answering, in these checks or before them.
+async function checkTarget(engine, target, d, stuck) {
     let instance;
     try {
         instance = await target.open();
     } catch (error) {
         failed++;
         report.push(`FAIL!  [${engine.name}] ${target.name}: ${error.message}`);
-        return;
+        return stuck;
     }
     const shot = async name => shots && target === targets[0] &&
         d.screenshot(join(shots, `web-${engine.name}-${name}.png`));
     for (const check of checks.filter(c => !c.when || c.when(target))) {
-        answered(await run(`[${engine.name}] ${target.name}:`, check.name, async () => {
+        const answered = await run(`[${engine.name}] ${target.name}:`, check.name, async () => {
             const reason = engine.cannot[check.need] ?? target.without?.[check.need];
             if (reason)
                 throw new Skip(reason);
-            expect(!isStuck(), `not run: ${engine.name} stopped answering`);
+            expect(!stuck, `not run: ${engine.name} stopped answering`);
             return check.body({ d, url: instance.url, target, shot });
-        }));
+        });
+        stuck ||= !answered;
     }
     await instance.stop();
+    return stuck;
 }
 
 console.log(`${passed} passed, ${failed} failed, ${skipped} skipped`);
